@@ -90,7 +90,7 @@ class Parser {
 
   void lexText(char close) {
     size_t end = src_.find(close, pos_ + 1);
-    if (end == std::string_view::npos) fail("Text ohne schliessendes " + std::string(1, close));
+    if (end == std::string_view::npos) fail("Text ohne schließendes " + std::string(1, close));
     tok_.kind = Tok::kText;
     tok_.text = std::string(src_.substr(pos_ + 1, end - pos_ - 1));
     pos_ = end + 1;
@@ -101,7 +101,7 @@ class Parser {
     if (src_[pos_] == '0' && pos_ + 10 <= src_.size() && (src_[pos_ + 1] == 'd' || src_[pos_ + 1] == 'D')) {
       std::string_view digits = src_.substr(pos_ + 2, 8);
       Date d = Date::FromDtos(digits);
-      if (d.empty() && digits != "00000000") fail("ungueltiges Datum 0d" + std::string(digits));
+      if (d.empty() && digits != "00000000") fail("ungültiges Datum 0d" + std::string(digits));
       tok_.kind = Tok::kDate;
       tok_.date = d;
       pos_ += 10;
@@ -109,7 +109,7 @@ class Parser {
     }
     if (src_[pos_] == '{' && pos_ + 1 < src_.size() && src_[pos_ + 1] == '^') {
       size_t end = src_.find('}', pos_);
-      if (end == std::string_view::npos) fail("Datum ohne schliessende Klammer");
+      if (end == std::string_view::npos) fail("Datum ohne schließende Klammer");
       std::string body(src_.substr(pos_ + 2, end - pos_ - 2));
       int y = 0, m = 0, d = 0;
       char s1 = 0, s2 = 0;
@@ -118,7 +118,7 @@ class Parser {
           s1 == s2) {
         date = Date::FromYmd(y, m, d);
       }
-      if (date.empty()) fail("ungueltiges Datum {^" + body + "}");
+      if (date.empty()) fail("ungültiges Datum {^" + body + "}");
       tok_.kind = Tok::kDate;
       tok_.date = date;
       pos_ = end + 1;
@@ -307,7 +307,7 @@ class Parser {
       case Tok::kLParen: {
         advance();
         NodePtr inner = parseOr(depth + 1);
-        if (tok_.kind != Tok::kRParen) fail("schliessende Klammer fehlt");
+        if (tok_.kind != Tok::kRParen) fail("schließende Klammer fehlt");
         advance();
         return inner;
       }
@@ -323,7 +323,7 @@ class Parser {
     if (isOp("->")) {
       // FIELD->NAME (also _FIELD->NAME) names a field of this table; other aliases
       // would reach into another work area, which a key expression cannot.
-      if (name != "FIELD" && name != "_FIELD") fail("Alias " + name + "-> wird nicht unterstuetzt");
+      if (name != "FIELD" && name != "_FIELD") fail("Alias " + name + "-> wird nicht unterstützt");
       advance();
       if (tok_.kind != Tok::kName) fail("Feldname fehlt nach " + name + "->");
       name = tok_.text;
@@ -346,7 +346,7 @@ class Parser {
           break;
         }
       }
-      if (tok_.kind != Tok::kRParen) fail("schliessende Klammer fehlt nach " + name + "(");
+      if (tok_.kind != Tok::kRParen) fail("schließende Klammer fehlt nach " + name + "(");
       advance();
       const ExprFunction& f = ExprFunctionAt(fn);
       int count = static_cast<int>(n->kids.size());

@@ -153,7 +153,7 @@ Value Evaluator::binary(const Node& node) const {
                  : node.op == Op::kDiv ? x / y
                  : node.op == Op::kMod ? std::fmod(x, y)
                                        : std::pow(x, y);
-      if (!std::isfinite(r)) fail("Zahl ausserhalb des Bereichs");
+      if (!std::isfinite(r)) fail("Zahl außerhalb des Bereichs");
       return Value(r);
     }
     case Op::kContains:

@@ -169,7 +169,7 @@ Value Evaluator::call(const Node& node) const {
   auto number = [&](size_t i) { return need(i, Value::Type::kNumber, "Zahl").number(); };
   auto count = [&](size_t i) {
     double n = number(i);
-    if (n > kMaxTextLength) fail(fn + "(): Laenge " + std::to_string(n) + " zu gross");
+    if (n > kMaxTextLength) fail(fn + "(): Länge " + std::to_string(n) + " zu groß");
     return n < 0 ? 0 : static_cast<size_t>(n);
   };
 

@@ -21,7 +21,7 @@ struct KeySpec {
 };
 
 // The key spec of `expression` evaluated on `record` (a record of the table or
-// its blank record): C -> length of the text (1 ... 338), N -> the field's width
+// its blank record): C -> length of the text (1 ... 330), N -> the field's width
 // and decimals for a plain field, else Expression::numericShape, D -> 8, L -> 1.
 // A RuntimeError naming the expression for other result types or sizes.
 KeySpec DeriveKeySpec(const Expression& expression, const RecordSource& record);
@@ -78,10 +78,12 @@ class NtxFile {
   // Writes a new file (replacing one of that name) holding `entries` in any
   // order; sorts them and builds a balanced tree. `expression` is stored in the
   // header (at most 250 characters). For a unique index the lowest record
-  // number of each key is kept. The new file is opened exclusively.
+  // number of each key is kept. The file is written under a temporary name and
+  // renamed into place, then opened with `mode`.
   static std::unique_ptr<NtxFile> Create(const std::string& hostPath,
                                          const std::string& expression, const KeySpec& spec,
-                                         bool unique, std::vector<KeyEntry> entries);
+                                         bool unique, std::vector<KeyEntry> entries,
+                                         NtxOpenMode mode = {});
 
   // Opens and validates the header; pages are validated as they are read.
   // A RuntimeError naming the file if it is missing or damaged.
@@ -96,6 +98,9 @@ class NtxFile {
   const std::string& path() const;
   // The key expression as stored in the header.
   const std::string& expression() const;
+  // The FOR condition of the header (signature 0x07), empty if there is none.
+  // This class indexes whatever it is given; the caller applies the condition.
+  const std::string& condition() const;
   int keySize() const;
   int keyDecimals() const;
   bool unique() const;

@@ -1,0 +1,152 @@
+// Writing a new NTX file from a set of entries: sort, then build the tree
+// level by level from the leaves up.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "runtime/db/ntx/ntx_impl.h"
+#include "runtime/runtime_error.h"
+
+namespace kalvento::rt::db {
+
+using namespace ntx;
+
+namespace {
+
+[[noreturn]] void CreateFault(const std::string& path, const std::string& what) {
+  throw RuntimeError("Index kann nicht angelegt werden: " + path, what);
+}
+
+void WriteAll(int fd, const uint8_t* data, size_t size, const std::string& path) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) CreateFault(path, std::strerror(errno));
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std::string& expression,
+                                         const KeySpec& spec, bool unique,
+                                         std::vector<KeyEntry> entries, NtxOpenMode mode) {
+  if (spec.size < 1 || spec.size > kMaxKeySize) {
+    CreateFault(hostPath, "Schlüssellänge " + std::to_string(spec.size) + " außerhalb 1 bis " +
+                              std::to_string(kMaxKeySize));
+  }
+  if (spec.decimals < 0 || (spec.decimals > 0 && spec.decimals >= spec.size)) {
+    CreateFault(hostPath, "Dezimalstellen " + std::to_string(spec.decimals) + " unpassend");
+  }
+  if (expression.empty() || expression.size() > static_cast<size_t>(kMaxExpressionLength) ||
+      expression.find('\0') != std::string::npos) {
+    CreateFault(hostPath, "Schlüsselausdruck leer oder länger als " +
+                              std::to_string(kMaxExpressionLength) + " Zeichen");
+  }
+  const size_t ks = static_cast<size_t>(spec.size);
+  for (const KeyEntry& e : entries) {
+    if (e.key.size() != ks) {
+      CreateFault(hostPath, "Schlüssel mit " + std::to_string(e.key.size()) + " statt " +
+                                std::to_string(ks) + " Zeichen");
+    }
+    if (e.recNo == 0) CreateFault(hostPath, "Satznummer 0");
+  }
+
+  std::sort(entries.begin(), entries.end(), [ks](const KeyEntry& a, const KeyEntry& b) {
+    int c = std::memcmp(a.key.data(), b.key.data(), ks);
+    return c < 0 || (c == 0 && a.recNo < b.recNo);
+  });
+  // Drop repeated entries, and for a unique index every record after the
+  // first of its key.
+  auto same = [ks, unique](const KeyEntry& a, const KeyEntry& b) {
+    return std::memcmp(a.key.data(), b.key.data(), ks) == 0 && (unique || a.recNo == b.recNo);
+  };
+  entries.erase(std::unique(entries.begin(), entries.end(), same), entries.end());
+
+  NtxHeader header = NewHeader(expression, spec.size, spec.decimals, unique);
+  const int max = header.maxItems;
+  const int first = FirstSlotOffset(max);
+  const int itemSize = header.itemSize;
+
+  // Page images; page 0 is the header.
+  std::vector<uint8_t> file(kPageSize, 0);
+  auto newPage = [&]() {
+    file.resize(file.size() + kPageSize, 0);
+    uint8_t* p = &file[file.size() - kPageSize];
+    for (int k = 0; k <= max; ++k) Put16(p + 2 + 2 * k, static_cast<uint32_t>(first + k * itemSize));
+    return static_cast<uint32_t>(file.size() - kPageSize);
+  };
+  auto setItem = [&](uint32_t pageOffset, int k, uint32_t childPage, const KeyEntry* e) {
+    uint8_t* slot = &file[pageOffset + first + static_cast<size_t>(k) * itemSize];
+    Put32(slot, childPage);
+    if (e != nullptr) {
+      Put32(slot + 4, e->recNo);
+      std::memcpy(slot + 8, e->key.data(), ks);
+    }
+  };
+
+  // Each level's entries are split into pages with one separator between
+  // neighbouring pages; the separators are the next level's entries, and the
+  // pages of this level are the children of the next.
+  std::vector<uint32_t> level(entries.size());
+  for (size_t i = 0; i < level.size(); ++i) level[i] = static_cast<uint32_t>(i);
+  std::vector<uint32_t> children;  // pages of the level below, in order
+  for (;;) {
+    const size_t m = level.size();
+    const size_t pagesHere = std::max<size_t>(1, (m + 1 + max) / (max + 1));
+    const size_t items = m - (pagesHere - 1);
+    const size_t base = items / pagesHere, extra = items % pagesHere;
+    std::vector<uint32_t> separators;
+    std::vector<uint32_t> pages;
+    separators.reserve(pagesHere);
+    pages.reserve(pagesHere);
+    size_t next = 0, nextChild = 0;
+    for (size_t pg = 0; pg < pagesHere; ++pg) {
+      const size_t n = base + (pg < extra ? 1 : 0);
+      uint32_t offset = newPage();
+      pages.push_back(offset);
+      Put16(&file[offset], static_cast<uint32_t>(n));
+      for (size_t k = 0; k < n; ++k) {
+        uint32_t c = children.empty() ? 0 : children[nextChild++];
+        setItem(offset, static_cast<int>(k), c, &entries[level[next++]]);
+      }
+      setItem(offset, static_cast<int>(n), children.empty() ? 0 : children[nextChild++], nullptr);
+      if (pg + 1 < pagesHere) separators.push_back(level[next++]);
+    }
+    if (pagesHere == 1) {
+      header.root = pages[0];
+      break;
+    }
+    level = std::move(separators);
+    children = std::move(pages);
+  }
+  WriteHeader(header, file.data());
+
+  // Into place through a temporary file, so a failure leaves any old index whole.
+  std::string temp = hostPath + ".tmp" + std::to_string(::getpid());
+  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) CreateFault(hostPath, std::strerror(errno));
+  try {
+    WriteAll(fd, file.data(), file.size(), hostPath);
+    if (::fdatasync(fd) != 0) CreateFault(hostPath, std::strerror(errno));
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    throw;
+  }
+  ::close(fd);
+  if (::rename(temp.c_str(), hostPath.c_str()) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    CreateFault(hostPath, std::strerror(err));
+  }
+  auto result = Open(hostPath, mode);
+  result->setKeyType(spec.type);
+  return result;
+}
+
+}  // namespace kalvento::rt::db
