@@ -1,5 +1,6 @@
 #include "runtime/clock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -18,6 +19,14 @@ PauseHandler& ThePauseHandler() {
   return handler;
 }
 
+WaitHandler& TheWaitHandler() {
+  static WaitHandler handler;
+  return handler;
+}
+
+// How often a plain wait (no window layer) looks at its condition.
+constexpr Clock::Duration kPlainWaitStep{20};
+
 }  // namespace
 
 Clock& CurrentClock() {
@@ -30,6 +39,28 @@ ScopedClock::ScopedClock(Clock& clock) : previous_(currentClock.exchange(&clock)
 ScopedClock::~ScopedClock() { currentClock.store(previous_); }
 
 void SetPauseHandler(PauseHandler handler) { ThePauseHandler() = std::move(handler); }
+
+void SetWaitHandler(WaitHandler handler) { TheWaitHandler() = std::move(handler); }
+
+bool Clock::waitFor(Duration d, const std::function<bool()>& ready) {
+  if (ready()) return true;
+  sleepFor(d);
+  return ready();
+}
+
+bool RealClock::waitFor(Duration d, const std::function<bool()>& ready) {
+  if (ready()) return true;
+  if (d <= Duration::zero()) return false;
+  TimePoint deadline = now() + d;
+  if (TheWaitHandler()) return TheWaitHandler()(deadline, ready);
+  while (!ready()) {
+    TimePoint t = now();
+    if (t >= deadline) return false;
+    std::this_thread::sleep_for(std::min<Duration>(
+        kPlainWaitStep, std::chrono::duration_cast<Duration>(deadline - t) + Duration(1)));
+  }
+  return true;
+}
 
 void RealClock::sleepFor(Duration d) {
   if (d <= Duration::zero()) return;

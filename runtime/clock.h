@@ -17,6 +17,10 @@ class Clock {
   virtual TimePoint now() const = 0;
   // Pauses the calling thread for `d` (nothing for zero or less).
   virtual void sleepFor(Duration d) = 0;
+  // Waits until `ready` holds or `d` has passed, whichever comes first, and
+  // returns `ready()` at the end. The default asks once, pauses the whole of
+  // `d`, and asks again; clocks that can be woken early override it.
+  virtual bool waitFor(Duration d, const std::function<bool()>& ready);
 };
 
 // The clock in force for the whole process; a RealClock unless a test installed another.
@@ -40,15 +44,24 @@ class ScopedClock {
 using PauseHandler = std::function<void(Clock::TimePoint deadline)>;
 void SetPauseHandler(PauseHandler handler);
 
+// What a real wait for an input ("a key or the deadline") does once a window
+// layer exists: it runs the window system until `ready` holds or the deadline
+// passes, without spinning, and returns `ready()`. Empty means a plain wait
+// that looks at `ready` every few milliseconds.
+using WaitHandler = std::function<bool(Clock::TimePoint deadline, const std::function<bool()>& ready)>;
+void SetWaitHandler(WaitHandler handler);
+
 class RealClock : public Clock {
  public:
   TimePoint now() const override { return std::chrono::steady_clock::now(); }
   void sleepFor(Duration d) override;
+  bool waitFor(Duration d, const std::function<bool()>& ready) override;
 };
 
 // A clock for tests: time moves only when someone sleeps, at once, and every
 // sleep is recorded. `onSleep` runs after each sleep, so a test can act "during"
-// a pause (post a key, inspect a window).
+// a pause (post a key, inspect a window). A wait (waitFor) that is not ready at
+// once counts as a sleep of its whole length.
 class VirtualClock : public Clock {
  public:
   TimePoint now() const override { return start_ + elapsed_; }
