@@ -54,9 +54,9 @@ class XbpPart : public Object, public std::enable_shared_from_this<XbpPart> {
   std::string className() const override { return "XbpPart"; }
   // True for the class's own name or that of any base part class.
   bool isDerivedFrom(std::string_view name) const override;
-  // True when the part is a T or derives from it.
+  // isDerivedFrom with a class: true when the part is a T or derives from it.
   template <class T>
-  bool isDerivedFrom() const {
+  bool isDerivedFromClass() const {
     return dynamic_cast<const T*>(this) != nullptr;
   }
 
