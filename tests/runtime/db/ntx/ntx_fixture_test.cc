@@ -259,6 +259,30 @@ TEST(NtxFixtureTest, DamagedFilesGiveAClearError) {
   }
 }
 
+// Found by fuzzing: removals that rebalance must cope with a branch page
+// without keys, and must validate a neighbour page before using it.
+TEST(NtxFixtureTest, RemovalsOnOddFilesStaySafe) {
+  FixtureFile keyless(10, 0, "name", false);
+  uint32_t leaf = keyless.addPage({{0, 1, Key10("AA")}, {0, 2, Key10("BB")}}, 0);
+  keyless.setRoot(keyless.addPage({}, leaf));
+  auto a = NtxFile::Open(Write("keyless", keyless.bytes()), {});
+  EXPECT_TRUE(a->remove(Key10("AA"), 1));
+  EXPECT_EQ(Forward(*a), (std::vector<uint32_t>{2}));
+
+  FixtureFile damaged = NamesFixture();
+  Put16(damaged.bytes(), 2048, 999);  // the right leaf's count
+  auto b = NtxFile::Open(Write("neighbour", damaged.bytes()), {});
+  EXPECT_TRUE(b->seek("ALPHA", false));  // the left side reads fine
+  try {
+    b->remove(Key10("ALPHA"), 1);  // underflow: borrow from the right leaf
+    ADD_FAILURE() << "no error";
+  } catch (const RuntimeError& e) {
+    EXPECT_NE(std::string(e.what()).find("Seite 2048"), std::string::npos) << e.what();
+  }
+  // A failed change leaves the exclusive open unusable rather than half-written.
+  EXPECT_THROW(b->seek("ALPHA", false), RuntimeError);
+}
+
 TEST(NtxFixtureTest, CheckReportsFaultsInsteadOfThrowing) {
   FixtureFile f = NamesFixture();
   // Swap two keys of a leaf: the tree is no longer sorted.

@@ -97,7 +97,8 @@ TEST(NtxSharedTest, FourProcessesChangeOneIndex) {
             status = 3;
           }
         }
-      } catch (const RuntimeError&) {
+      } catch (const RuntimeError& e) {
+        std::fprintf(stderr, "process %d: %s\n", p, e.what());
         status = 4;
       }
       ::_exit(status);
