@@ -77,9 +77,11 @@ DbfTable::OpenResult DbfTable::Open(const std::string& hostPath, bool exclusive,
   bool gotShareLock = exclusive && !readOnly ? TryWriteLock(fd, kShareLockOffset, 1)
                                              : TryReadLock(fd, kShareLockOffset, 1);
   if (!gotShareLock) return OpenResult{nullptr, true};
+  // The header first, the size after: another user's append writes its record
+  // before the count, so a count read earlier never exceeds a size read later.
+  std::string head(kDbfMaxHeaderLength, '\0');
+  head.resize(PreadSome(fd, head.data(), head.size(), 0, hostPath));
   uint64_t size = FileSize(fd, hostPath);
-  std::string head(static_cast<size_t>(std::min<uint64_t>(size, kDbfMaxHeaderLength)), '\0');
-  PreadExact(fd, head.data(), head.size(), 0, hostPath);
   t->header_ = ParseDbfHeader(head, size, hostPath);
   if (t->header_.hasMemo()) {
     if (t->header_.version == 0x30 || t->header_.version == 0x31 || t->header_.version == 0xF5)
