@@ -33,7 +33,7 @@ bool Object::isDerivedFrom(std::string_view name) const {
   return own.size() == name.size() && strncasecmp(own.data(), name.data(), name.size()) == 0;
 }
 
-CodeBlock::CodeBlock(Fn fn) : fn_(fn ? std::make_shared<const Fn>(std::move(fn)) : nullptr) {}
+CodeBlock::CodeBlock(Fn fn, int) : fn_(fn ? std::make_shared<const Fn>(std::move(fn)) : nullptr) {}
 
 Value CodeBlock::operator()(const Args& args) const {
   if (!fn_) throw RuntimeError("data type error", "evaluating an empty code block");

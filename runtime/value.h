@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -33,7 +34,12 @@ class CodeBlock {
   using Fn = std::function<Value(const Args&)>;
 
   CodeBlock() = default;
-  explicit CodeBlock(Fn fn);
+  // Any callable taking Args and giving a Value (a lambda, a Fn). A template
+  // rather than CodeBlock(Fn), so that copying a CodeBlock never asks whether
+  // a CodeBlock converts to Fn while Value is still incomplete (clang refuses).
+  template <typename F,
+            typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, CodeBlock>>>
+  explicit CodeBlock(F fn) : CodeBlock(Fn(std::move(fn)), 0) {}
 
   explicit operator bool() const { return fn_ != nullptr; }
   // Evaluating an empty block is a runtime error.
@@ -44,6 +50,7 @@ class CodeBlock {
   friend bool operator==(const CodeBlock& a, const CodeBlock& b) { return a.fn_ == b.fn_; }
 
  private:
+  CodeBlock(Fn fn, int);
   std::shared_ptr<const Fn> fn_;
 };
 

@@ -1,5 +1,6 @@
 #include "runtime/db/expr/expression.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 
@@ -13,8 +14,11 @@ namespace {
 using Node = Expression::Node;
 using NodePtr = std::shared_ptr<const Node>;
 
-// Nesting deeper than this is refused rather than risking the stack.
+// Nesting deeper than this is refused rather than risking the stack: while
+// parsing (brackets, prefixes) and in the tree the evaluator walks (long
+// chains of operators).
 constexpr int kMaxDepth = 200;
+constexpr int kMaxTreeDepth = 1000;
 
 enum class Tok { kEnd, kNumber, kText, kDate, kLogical, kName, kOp, kLParen, kRParen, kComma };
 
@@ -178,11 +182,17 @@ class Parser {
 
   bool isOp(const char* op) const { return tok_.kind == Tok::kOp && tok_.text == op; }
 
-  static NodePtr makeBinary(Node::Kind kind, Node::Op op, NodePtr a, NodePtr b) {
+  NodePtr makeBinary(Node::Kind kind, Node::Op op, NodePtr a, NodePtr b) {
     auto n = std::make_shared<Node>();
     n->kind = kind;
     n->op = op;
     n->kids = {std::move(a), std::move(b)};
+    return withDepth(n);
+  }
+
+  NodePtr withDepth(const std::shared_ptr<Node>& n) {
+    for (const NodePtr& kid : n->kids) n->depth = std::max(n->depth, kid->depth + 1);
+    if (n->depth > kMaxTreeDepth) fail("zu tief geschachtelt");
     return n;
   }
 
@@ -217,7 +227,7 @@ class Parser {
       n->kind = Node::Kind::kUnary;
       n->op = Node::Op::kNot;
       n->kids = {parseNot(depth + 1)};
-      return n;
+      return withDepth(n);
     }
     return parseCompare(depth + 1);
   }
@@ -274,7 +284,7 @@ class Parser {
       n->kind = Node::Kind::kUnary;
       n->op = op;
       n->kids = {parseUnary(depth + 1)};
-      return n;
+      return withDepth(n);
     }
     return parsePower(depth + 1);
   }
@@ -353,7 +363,7 @@ class Parser {
       if (count < f.minArgs || count > f.maxArgs) {
         fail(name + "() mit " + std::to_string(count) + " Argumenten");
       }
-      return n;
+      return withDepth(n);
     }
     auto n = std::make_shared<Node>();
     n->kind = Node::Kind::kField;

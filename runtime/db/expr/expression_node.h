@@ -24,6 +24,7 @@ struct Expression::Node {
   int literalDecimals = 0;       // digits after the point of a number literal
   std::string name;              // kField: field name; kCall: upper-case function name
   int function = -1;             // kCall: index into the function table
+  int depth = 1;                 // levels of the subtree, this node included
   std::vector<std::shared_ptr<const Node>> kids;
 };
 

@@ -56,16 +56,39 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
     if (e.recNo == 0) CreateFault(hostPath, "Satznummer 0");
   }
 
-  std::sort(entries.begin(), entries.end(), [ks](const KeyEntry& a, const KeyEntry& b) {
-    int c = std::memcmp(a.key.data(), b.key.data(), ks);
-    return c < 0 || (c == 0 && a.recNo < b.recNo);
+  // Sort an index by the first eight key bytes (as one big-endian number),
+  // then the whole key, then the record: most comparisons never touch the
+  // scattered key strings.
+  const size_t count = entries.size();
+  std::vector<uint64_t> prefix(count);
+  for (size_t i = 0; i < count; ++i) {
+    uint64_t v = 0;
+    const auto* k = reinterpret_cast<const unsigned char*>(entries[i].key.data());
+    for (size_t b = 0; b < 8; ++b) v = (v << 8) | (b < ks ? k[b] : 0);
+    prefix[i] = v;
+  }
+  std::vector<uint32_t> order(count);
+  for (size_t i = 0; i < count; ++i) order[i] = static_cast<uint32_t>(i);
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    if (prefix[a] != prefix[b]) return prefix[a] < prefix[b];
+    int c = ks > 8 ? std::memcmp(entries[a].key.data() + 8, entries[b].key.data() + 8, ks - 8) : 0;
+    return c < 0 || (c == 0 && entries[a].recNo < entries[b].recNo);
   });
   // Drop repeated entries, and for a unique index every record after the
   // first of its key.
-  auto same = [ks, unique](const KeyEntry& a, const KeyEntry& b) {
-    return std::memcmp(a.key.data(), b.key.data(), ks) == 0 && (unique || a.recNo == b.recNo);
-  };
-  entries.erase(std::unique(entries.begin(), entries.end(), same), entries.end());
+  {
+    std::vector<uint32_t> kept;
+    kept.reserve(count);
+    for (uint32_t i : order) {
+      if (!kept.empty()) {
+        const KeyEntry& a = entries[kept.back()];
+        const KeyEntry& b = entries[i];
+        if (std::memcmp(a.key.data(), b.key.data(), ks) == 0 && (unique || a.recNo == b.recNo)) continue;
+      }
+      kept.push_back(i);
+    }
+    order = std::move(kept);
+  }
 
   NtxHeader header = NewHeader(expression, spec.size, spec.decimals, unique);
   const int max = header.maxItems;
@@ -92,8 +115,7 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
   // Each level's entries are split into pages with one separator between
   // neighbouring pages; the separators are the next level's entries, and the
   // pages of this level are the children of the next.
-  std::vector<uint32_t> level(entries.size());
-  for (size_t i = 0; i < level.size(); ++i) level[i] = static_cast<uint32_t>(i);
+  std::vector<uint32_t> level = std::move(order);
   std::vector<uint32_t> children;  // pages of the level below, in order
   for (;;) {
     const size_t m = level.size();

@@ -117,7 +117,7 @@ bool NtxFile::seek(std::string_view key, bool soft) {
     return false;
   }
   const uint8_t* p = impl_->page(impl_->cursor_.back().page);
-  bool found = std::memcmp(impl_->keyAt(p, impl_->cursor_.back().idx), key.data(), key.size()) == 0;
+  bool found = key.empty() || std::memcmp(impl_->keyAt(p, impl_->cursor_.back().idx), key.data(), key.size()) == 0;
   if (found || soft) {
     impl_->loadCursor();
   } else {

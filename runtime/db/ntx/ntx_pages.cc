@@ -37,18 +37,28 @@ void NtxFile::Impl::openFile(const std::string& hostPath, NtxOpenMode mode) {
   if (fd_ < 0) {
     throw RuntimeError("Indexdatei kann nicht geöffnet werden: " + hostPath, std::strerror(errno));
   }
+  // The signature (which never changes) tells where the index lock lies; a
+  // shared open reads the rest of the header under that lock, so that it
+  // never sees another process's change half-done. The header is read before
+  // the file size: pages are written before the header that points to them.
+  uint8_t head[kPageSize] = {};
+  if (::pread(fd_, head, 2, 0) != 2) fault("Datei zu kurz");
+  uint64_t lockOffset = (Get16(head) & 0x10) != 0 ? kNewLockOffset : kLockBase;
+  lock_.emplace(fd_, lockOffset, !mode.readOnly);
+  if (mode.shared) lock_->acquire(hostPath.c_str());
+  ssize_t got = ::pread(fd_, head, kPageSize, 0);
   struct stat st;
-  if (::fstat(fd_, &st) != 0) fault(std::strerror(errno));
+  int statResult = ::fstat(fd_, &st);
+  if (mode.shared) lock_->release();
+  if (statResult != 0) fault(std::strerror(errno));
   if (!S_ISREG(st.st_mode)) fault("keine gewöhnliche Datei");
   fileSize_ = static_cast<uint64_t>(st.st_size);
-  uint8_t head[kPageSize] = {};
-  if (fileSize_ < kPageSize) fault("Datei zu kurz (" + std::to_string(fileSize_) + " Bytes)");
-  if (::pread(fd_, head, kPageSize, 0) != static_cast<ssize_t>(kPageSize)) fault("Kopf nicht lesbar");
+  if (got != static_cast<ssize_t>(kPageSize)) {
+    fault("Datei zu kurz (" + std::to_string(fileSize_) + " Bytes)");
+  }
   std::string problem = ParseHeader(head, fileSize_, &header_);
   if (!problem.empty()) fault(problem);
   spec_ = KeySpec{'?', header_.keySize, header_.keyDecimals};
-  uint64_t lockOffset = (header_.signature & 0x10) != 0 ? kNewLockOffset : kLockBase;
-  lock_.emplace(fd_, lockOffset, !mode.readOnly);
 }
 
 void NtxFile::Impl::validatePage(Page& pg, uint32_t offset) {
@@ -147,7 +157,7 @@ void NtxFile::Impl::Node::eraseItem(int i, int childIndex, int keySize) {
 }
 
 NtxFile::Impl::Node NtxFile::Impl::decode(uint32_t offset) {
-  const uint8_t* p = rawPage(offset);
+  const uint8_t* p = page(offset);
   Node node;
   node.n = count(p);
   const int ks = header_.keySize;

@@ -19,7 +19,7 @@ void NtxFile::Impl::descend(std::string_view key, bool useRec, uint32_t recNo, P
     int lo = 0, hi = count(p);
     while (lo < hi) {
       int mid = (lo + hi) / 2;
-      int c = std::memcmp(keyAt(p, mid), key.data(), len);
+      int c = len == 0 ? 0 : std::memcmp(keyAt(p, mid), key.data(), len);
       bool less = c < 0 || (c == 0 && useRec && recAt(p, mid) < recNo);
       if (less) lo = mid + 1;
       else hi = mid;
@@ -216,10 +216,17 @@ void NtxFile::Impl::fixUnderflow(Path& path) {
     uint32_t parentPage = path[level - 1].page;
     Node parent = decode(parentPage);
     int j = path[level - 1].idx;  // this page is the parent's child j
+    if (parent.n == 0) break;     // a branch page of other writers with no key: no neighbour
+    const bool leaf = node.child[0] == 0;
+    auto neighbour = [&](uint32_t at) {
+      Node other = decode(at);
+      if ((other.child[0] == 0) != leaf) fault("Seite " + std::to_string(at) + ": Blattseiten auf verschiedenen Ebenen");
+      return other;
+    };
     auto sepKey = [&](int i) { return std::string_view(parent.keys).substr(static_cast<size_t>(i) * ks, ks); };
     if (j > 0) {
       uint32_t leftPage = parent.child[j - 1];
-      Node left = decode(leftPage);
+      Node left = neighbour(leftPage);
       if (left.n > half) {
         // Borrow through the parent from the left neighbour.
         node.keys.insert(0, sepKey(j - 1));
@@ -238,7 +245,7 @@ void NtxFile::Impl::fixUnderflow(Path& path) {
     }
     if (j < parent.n) {
       uint32_t rightPage = parent.child[j + 1];
-      Node right = decode(rightPage);
+      Node right = neighbour(rightPage);
       if (right.n > half) {
         // Borrow through the parent from the right neighbour.
         node.keys.append(sepKey(j));
@@ -258,8 +265,8 @@ void NtxFile::Impl::fixUnderflow(Path& path) {
     int sep = j > 0 ? j - 1 : j;
     uint32_t leftPage = parent.child[sep];
     uint32_t rightPage = parent.child[sep + 1];
-    Node left = sep == j ? node : decode(leftPage);
-    Node right = sep == j ? decode(rightPage) : node;
+    Node left = sep == j ? node : neighbour(leftPage);
+    Node right = sep == j ? neighbour(rightPage) : node;
     if (left.n + 1 + right.n > header_.maxItems) fault("Seiten zu voll zum Zusammenlegen");
     left.keys.append(sepKey(sep));
     left.rec.push_back(parent.rec[sep]);
