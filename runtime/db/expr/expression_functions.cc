@@ -76,10 +76,14 @@ std::string FormatNumber(double value, int width, int decimals) {
   double rounded = std::round(scaled) / Pow10(decimals);
   if (rounded == 0) rounded = 0;  // no "-0.00"
   if (std::fabs(rounded) >= 1e30) return std::string(static_cast<size_t>(width), '*');
-  char buf[80];
-  int n = std::snprintf(buf, sizeof buf, "%*.*f", width, decimals, rounded);
-  if (n < 0 || n > width) return std::string(static_cast<size_t>(width), '*');
-  return std::string(buf, static_cast<size_t>(n));
+  char buf[64];
+  int n = std::snprintf(buf, sizeof buf, "%.*f", decimals, rounded);
+  if (n < 0 || n >= static_cast<int>(sizeof buf) || n > width) {
+    return std::string(static_cast<size_t>(width), '*');
+  }
+  std::string out(static_cast<size_t>(width - n), ' ');
+  out.append(buf, static_cast<size_t>(n));
+  return out;
 }
 
 // VAL: leading blanks, a sign, digits and one point; stops at the first other

@@ -47,6 +47,7 @@ class NtxFile::Impl {
   void openFile(const std::string& hostPath, NtxOpenMode mode);
   const uint8_t* page(uint32_t offset);        // loaded and validated
   uint8_t* rawPage(uint32_t offset);           // loaded, not validated
+  uint8_t* pageForChange(uint32_t offset);     // validated, marked to be written
   Node decode(uint32_t offset);
   void encode(const Node& node, uint32_t offset);
   uint32_t allocPage();
@@ -81,6 +82,8 @@ class NtxFile::Impl {
 
   // Changes.
   void insertAt(Path path, std::string_view key, uint32_t recNo);
+  bool insertInLeaf(const Frame& at, std::string_view key, uint32_t recNo);
+  bool removeFromLeaf(const Frame& at, bool isRoot);
   void removeAt(Path path);
   void fixUnderflow(Path& path);
   void changed();

@@ -156,6 +156,16 @@ void NtxFile::Impl::Node::eraseItem(int i, int childIndex, int keySize) {
   --n;
 }
 
+uint8_t* NtxFile::Impl::pageForChange(uint32_t offset) {
+  page(offset);
+  Page& pg = *pages_[offset / kPageSize];
+  if (!pg.dirty) {
+    pg.dirty = true;
+    dirty_.push_back(offset);
+  }
+  return pg.bytes.data();
+}
+
 NtxFile::Impl::Node NtxFile::Impl::decode(uint32_t offset) {
   const uint8_t* p = page(offset);
   Node node;

@@ -127,7 +127,40 @@ bool NtxFile::Impl::findExact(std::string_view key, uint32_t recNo, Path* path) 
   return false;
 }
 
+// The common case of a leaf with room: the new item goes into the first free
+// slot and only the offset table is reordered, as the classic writers do.
+bool NtxFile::Impl::insertInLeaf(const Frame& at, std::string_view key, uint32_t recNo) {
+  uint8_t* p = pageForChange(at.page);
+  const int n = count(p);
+  if (n >= header_.maxItems) return false;
+  uint8_t* table = p + 2;
+  const uint16_t slot = Get16(table + 2 * (n + 1));
+  Put32(p + slot, 0);
+  Put32(p + slot + 4, recNo);
+  std::memcpy(p + slot + 8, key.data(), key.size());
+  std::memmove(table + 2 * (at.idx + 1), table + 2 * at.idx, static_cast<size_t>(2 * (n + 1 - at.idx)));
+  Put16(table + 2 * at.idx, slot);
+  Put16(p, static_cast<uint32_t>(n + 1));
+  return true;
+}
+
+// Removing from a leaf that stays at least half full (or is the root): the
+// freed slot moves behind the used ones.
+bool NtxFile::Impl::removeFromLeaf(const Frame& at, bool isRoot) {
+  const uint8_t* cp = page(at.page);
+  const int n = count(cp);
+  if (!isRoot && n - 1 < header_.halfPage) return false;
+  uint8_t* p = pageForChange(at.page);
+  uint8_t* table = p + 2;
+  const uint16_t slot = Get16(table + 2 * at.idx);
+  std::memmove(table + 2 * at.idx, table + 2 * (at.idx + 1), static_cast<size_t>(2 * (n - at.idx)));
+  Put16(table + 2 * n, slot);
+  Put16(p, static_cast<uint32_t>(n - 1));
+  return true;
+}
+
 void NtxFile::Impl::insertAt(Path path, std::string_view key, uint32_t recNo) {
+  if (insertInLeaf(path.back(), key, recNo)) return;
   const int ks = header_.keySize;
   std::string carryKey(key);
   uint32_t carryRec = recNo;
@@ -199,6 +232,7 @@ void NtxFile::Impl::removeAt(Path path) {
     encode(branch, found.page);
     encode(leaf, path.back().page);
   } else {
+    if (removeFromLeaf(found, path.size() == 1)) return;
     Node leaf = decode(found.page);
     leaf.eraseItem(found.idx, found.idx + 1, ks);
     encode(leaf, found.page);

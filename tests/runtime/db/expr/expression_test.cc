@@ -223,6 +223,8 @@ TEST(ExpressionTest, StrFormatsWithRoundingAndOverflow) {
       {"str(-999, 3)", "C:***"},
       {"str(1.5, 3, 2)", "C:***"},
       {"str(5, 0)", "C:"},
+      {"len(str(5, 200))", "N:200"},  // wider than any number: blanks, no overrun
+      {"right(str(-1.5, 120, 1), 5)", "C: -1.5"},
       {"str(recno(), 7)", "C:      7"},
       {"val('  -12.50xyz')", "N:-12.5"},
       {"val('abc')", "N:0"},
