@@ -42,6 +42,23 @@ TEST(NtxSharedTest, EachOpenSeesTheOthersChanges) {
   EXPECT_NE(r.faults[0].find("Satz 150"), std::string::npos) << r.faults[0];
 }
 
+TEST(NtxSharedTest, ACursorFollowsChangesMadeThroughAnotherOpen) {
+  std::string path = TempPath("cursor");
+  std::vector<KeyEntry> entries;
+  for (int i = 0; i < 1000; i += 10) entries.push_back({Key(i), static_cast<uint32_t>(i + 1)});
+  NtxFile::Create(path, "name", {'C', 8, 0}, false, entries);
+  auto a = NtxFile::Open(path, {.shared = true});
+  auto b = NtxFile::Open(path, {.readOnly = true, .shared = true});
+  ASSERT_TRUE(b->seek(Key(500), false));
+  for (int i = 1; i < 1000; i += 2) ASSERT_TRUE(a->insert(Key(i), static_cast<uint32_t>(i + 1)));
+  ASSERT_TRUE(a->remove(Key(510), 511));
+  b->next();
+  EXPECT_EQ(b->key(), Key(501));
+  b->prev();
+  b->prev();
+  EXPECT_EQ(b->key(), Key(499));
+}
+
 TEST(NtxSharedTest, TheLockExcludesOtherOpens) {
   std::string path = TempPath("lock");
   NtxFile::Create(path, "name", {'C', 8, 0}, false, {});
