@@ -41,17 +41,18 @@ void NtxFile::Impl::openFile(const std::string& hostPath, NtxOpenMode mode) {
   // shared open reads the rest of the header under that lock, so that it
   // never sees another process's change half-done. The header is read before
   // the file size: pages are written before the header that points to them.
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) fault(std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) fault("keine gewöhnliche Datei");
   uint8_t head[kPageSize] = {};
   if (::pread(fd_, head, 2, 0) != 2) fault("Datei zu kurz");
   uint64_t lockOffset = (Get16(head) & 0x10) != 0 ? kNewLockOffset : kLockBase;
   lock_.emplace(fd_, lockOffset, !mode.readOnly);
   if (mode.shared) lock_->acquire(hostPath.c_str());
   ssize_t got = ::pread(fd_, head, kPageSize, 0);
-  struct stat st;
   int statResult = ::fstat(fd_, &st);
   if (mode.shared) lock_->release();
   if (statResult != 0) fault(std::strerror(errno));
-  if (!S_ISREG(st.st_mode)) fault("keine gewöhnliche Datei");
   fileSize_ = static_cast<uint64_t>(st.st_size);
   if (got != static_cast<ssize_t>(kPageSize)) {
     fault("Datei zu kurz (" + std::to_string(fileSize_) + " Bytes)");
