@@ -34,7 +34,10 @@ void PostAppEvent(int event, Value mp1, Value mp2, std::shared_ptr<XbpPart> addr
 
 int AppEvent(Value& mp1, Value& mp2, std::shared_ptr<XbpPart>& addressee,
              std::optional<int> timeoutHundredths) {
+  // Entries already queued come first; the window system runs only when
+  // the queue is empty.
   auto ready = [] {
+    if (!Queue().empty()) return true;
     ProcessPendingWindowEvents();
     return !Queue().empty();
   };
