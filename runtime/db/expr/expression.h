@@ -33,12 +33,16 @@ struct NumericShape {
   int decimals = 0;
 };
 
-// A key or condition expression in the xBase notation: field names, literals
-// ("text", 'text', [text], numbers, .T./.F., {^YYYY-MM-DD} is not supported),
-// + - * /, comparisons, .AND./.OR./.NOT./!, parentheses and the common
-// functions (UPPER ... EMPTY). Names and functions are matched without regard
-// to case. Parsing checks syntax and function names; field names are resolved
-// at evaluation. Copies share the parsed tree; evaluation is const and
+// A key or condition expression in the xBase notation: field names (also
+// FIELD->NAME), literals ("text", 'text', [text], 12.5, .T./.F./.Y./.N., dates
+// as 0dYYYYMMDD or {^YYYY-MM-DD}), + - * / % ^, comparisons (= compares texts
+// over the length of the right side, == exactly), $, .AND./.OR./.NOT./!,
+// parentheses and the functions UPPER LOWER TRIM RTRIM LTRIM ALLTRIM LEFT RIGHT
+// SUBSTR STR VAL DTOS DTOC CTOD STOD PADL PADR IIF/IF RECNO DELETED EMPTY LEN
+// SPACE INT. CTOD and DTOC use the default date format MM/DD/YY (two-digit
+// years in 1900-1999). Names and functions are matched without regard to
+// case. Parsing checks syntax and function names; field names are resolved at
+// evaluation. Copies share the parsed tree; evaluation is const and
 // thread-compatible.
 class Expression {
  public:
