@@ -1,6 +1,7 @@
 #include "runtime/db/dbf_table.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,8 +21,8 @@
 namespace kalvento::rt::db {
 namespace {
 
-constexpr size_t kCacheBytes = 64 * 1024;
 constexpr Clock::Duration kAppendLockPatience{2000};
+constexpr size_t kPendingBytes = 256 * 1024;
 
 struct HeaderLockRelease {
   int fd;
@@ -120,10 +121,12 @@ void DbfTable::Create(const std::string& hostPath, std::vector<FieldInfo> fields
 DbfTable::~DbfTable() {
   if (fd_ < 0) return;
   try {
+    flushPending();
     if (headerDirty_) writeDate();
   } catch (const RuntimeError&) {
     // Closing cannot report; commit() is where write errors surface.
   }
+  if (mapBase_ != nullptr) ::munmap(const_cast<char*>(mapBase_), mapReserved_);
   ::close(fd_);  // releases every lock of this open file description
 }
 
@@ -151,17 +154,13 @@ void DbfTable::readRecord(uint32_t n, std::string* out) {
   if (n == 0 || n > header_.recordCount)
     throw RuntimeError("Satznummer außerhalb der Tabelle: " + path_, std::to_string(n));
   out->resize(len);
-  if (exclusive_) {
-    if (n < cacheFirst_ || n >= cacheFirst_ + cacheCount_) {
-      uint32_t per = std::max<uint32_t>(1, static_cast<uint32_t>(kCacheBytes / len));
-      uint32_t count = std::min(per, header_.recordCount - n + 1);
-      cache_.resize(static_cast<size_t>(count) * len);
-      PreadExact(fd_, cache_.data(), cache_.size(),
-                 header_.headerLength + static_cast<uint64_t>(n - 1) * len, path_);
-      cacheFirst_ = n;
-      cacheCount_ = count;
-    }
-    std::memcpy(out->data(), cache_.data() + static_cast<size_t>(n - cacheFirst_) * len, len);
+  if (pendingCount_ > 0 && n >= pendingFirst_) {
+    std::memcpy(out->data(), pending_.data() + static_cast<size_t>(n - pendingFirst_) * len, len);
+    return;
+  }
+  const uint64_t at = header_.headerLength + static_cast<uint64_t>(n - 1) * len;
+  if (exclusive_ && mapped(at + len)) {
+    std::memcpy(out->data(), mapBase_ + at, len);
     return;
   }
   PreadExact(fd_, out->data(), len, header_.headerLength + static_cast<uint64_t>(n - 1) * len,
@@ -171,21 +170,25 @@ void DbfTable::readRecord(uint32_t n, std::string* out) {
 void DbfTable::writeRecord(uint32_t n, std::string_view record) {
   if (readOnly_) throw RuntimeError("Tabelle ist nur zum Lesen geöffnet: " + path_);
   const uint32_t len = header_.recordLength;
+  if (pendingCount_ > 0 && n >= pendingFirst_) {
+    std::memcpy(pending_.data() + static_cast<size_t>(n - pendingFirst_) * len, record.data(), len);
+    return;
+  }
   PwriteAll(fd_, record.data(), len, header_.headerLength + static_cast<uint64_t>(n - 1) * len,
             path_);
-  if (n >= cacheFirst_ && n < cacheFirst_ + cacheCount_)
-    std::memcpy(cache_.data() + static_cast<size_t>(n - cacheFirst_) * len, record.data(), len);
   headerDirty_ = true;
 }
 
 void DbfTable::writeFields(uint32_t n, std::string_view record) {
   if (readOnly_) throw RuntimeError("Tabelle ist nur zum Lesen geöffnet: " + path_);
   const uint32_t len = header_.recordLength;
+  if (pendingCount_ > 0 && n >= pendingFirst_) {
+    std::memcpy(pending_.data() + static_cast<size_t>(n - pendingFirst_) * len + 1,
+                record.data() + 1, len - 1);
+    return;
+  }
   PwriteAll(fd_, record.data() + 1, len - 1,
             header_.headerLength + static_cast<uint64_t>(n - 1) * len + 1, path_);
-  if (n >= cacheFirst_ && n < cacheFirst_ + cacheCount_)
-    std::memcpy(cache_.data() + static_cast<size_t>(n - cacheFirst_) * len + 1, record.data() + 1,
-                len - 1);
   headerDirty_ = true;
 }
 
@@ -193,9 +196,11 @@ void DbfTable::writeDeletedFlag(uint32_t n, bool deleted) {
   if (readOnly_) throw RuntimeError("Tabelle ist nur zum Lesen geöffnet: " + path_);
   char flag = deleted ? '*' : ' ';
   const uint32_t len = header_.recordLength;
+  if (pendingCount_ > 0 && n >= pendingFirst_) {
+    pending_[static_cast<size_t>(n - pendingFirst_) * len] = flag;
+    return;
+  }
   PwriteAll(fd_, &flag, 1, header_.headerLength + static_cast<uint64_t>(n - 1) * len, path_);
-  if (n >= cacheFirst_ && n < cacheFirst_ + cacheCount_)
-    cache_[static_cast<size_t>(n - cacheFirst_) * len] = flag;
   headerDirty_ = true;
 }
 
@@ -207,7 +212,30 @@ uint32_t DbfTable::appendRecord(std::string_view record) {
   return appendUnderLock(record);
 }
 
+bool DbfTable::mapped(uint64_t end) {
+  if (end <= mapValid_) return true;
+  uint64_t size = FileSize(fd_, path_);
+  if (end > size) return false;
+  if (size > mapReserved_) {
+    if (mapBase_ != nullptr) ::munmap(const_cast<char*>(mapBase_), mapReserved_);
+    mapBase_ = nullptr;
+    mapValid_ = 0;
+    // Room to grow: the file's pages beyond its old end become readable as it grows.
+    size_t reserve = static_cast<size_t>(std::max<uint64_t>(size * 2, 64u << 20));
+    void* base = ::mmap(nullptr, reserve, PROT_READ, MAP_SHARED, fd_, 0);
+    if (base == MAP_FAILED) {
+      mapReserved_ = 0;
+      return false;
+    }
+    mapBase_ = static_cast<const char*>(base);
+    mapReserved_ = reserve;
+  }
+  mapValid_ = size;
+  return true;
+}
+
 void DbfTable::readRecords(uint32_t first, uint32_t count, std::string* out) {
+  flushPending();
   const uint32_t len = header_.recordLength;
   if (first == 0 || first + static_cast<uint64_t>(count) - 1 > header_.recordCount)
     throw RuntimeError("Satznummer außerhalb der Tabelle: " + path_, std::to_string(first + count - 1));
@@ -218,6 +246,7 @@ void DbfTable::readRecords(uint32_t first, uint32_t count, std::string* out) {
 
 void DbfTable::appendRecords(std::string_view records, uint32_t count) {
   if (!exclusive_ || readOnly_) throw RuntimeError("Tabelle nicht exklusiv geöffnet: " + path_);
+  flushPending();
   const uint32_t len = header_.recordLength;
   uint64_t at = header_.headerLength + static_cast<uint64_t>(header_.recordCount) * len;
   PwriteAll(fd_, records.data(), static_cast<size_t>(count) * len, at, path_);
@@ -242,8 +271,17 @@ uint32_t DbfTable::tryAppendRecord(std::string_view record) {
 }
 
 uint32_t DbfTable::appendUnderLock(std::string_view record) {
-  if (!exclusive_) refreshCount();
   const uint32_t len = header_.recordLength;
+  if (exclusive_) {
+    // Nobody else sees the file: appends collect and go out in one write.
+    if (pendingCount_ == 0) pendingFirst_ = header_.recordCount + 1;
+    pending_.append(record.substr(0, len));
+    ++pendingCount_;
+    ++header_.recordCount;
+    if (pending_.size() >= kPendingBytes) flushPending();
+    return header_.recordCount;
+  }
+  readCount();
   uint32_t n = header_.recordCount + 1;
   std::string buf(record.substr(0, len));
   buf.push_back(0x1A);
@@ -254,6 +292,24 @@ uint32_t DbfTable::appendUnderLock(std::string_view record) {
   // whose count names only whole records.
   writeCount();
   return n;
+}
+
+void DbfTable::flushPending() {
+  if (pendingCount_ == 0) return;
+  const uint32_t len = header_.recordLength;
+  pending_.push_back(0x1A);
+  PwriteAll(fd_, pending_.data(), pending_.size(),
+            header_.headerLength + static_cast<uint64_t>(pendingFirst_ - 1) * len, path_);
+  pending_.clear();
+  pendingCount_ = 0;
+  // The count follows the records, as with single appends.
+  writeCount();
+}
+
+void DbfTable::readCount() {
+  unsigned char b[4];
+  PreadExact(fd_, b, 4, 4, path_);
+  header_.recordCount = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<uint32_t>(b[3]) << 24);
 }
 
 // Only the date: the count is written with each append, and rewriting it here
@@ -381,6 +437,7 @@ void DbfTable::encodeField(int index, const Value& value, std::string* record) {
 
 void DbfTable::commit() {
   if (readOnly_) return;
+  flushPending();
   if (headerDirty_) writeDate();
   ::fdatasync(fd_);
   if (memo_) memo_->sync();

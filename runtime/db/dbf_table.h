@@ -18,9 +18,11 @@ namespace kalvento::rt::db {
 //
 // Shared opens hold a read lock on the share byte, exclusive opens a write lock:
 // the two exclude each other across processes and across objects of one process.
-// A shared table reads every record from disk; an exclusive one keeps a
-// read-ahead block. Appends take the header lock, re-read the record count,
-// write the record, the end-of-file mark and the new count, and release it.
+// A shared table reads every record from disk; an exclusive one reads through
+// a mapping of the file and collects its appends into larger writes (out on commit,
+// close, or every 256 KB; the count always follows the records it names).
+// Shared appends take the header lock, re-read the record count, write the
+// record, the end-of-file mark and the new count, and release it.
 class DbfTable {
  public:
   struct OpenResult {
@@ -87,14 +89,14 @@ class DbfTable {
   bool fileLocked() const { return fileLocked_; }
   // Releases the file lock and every record lock.
   void unlockAll();
-  // Drops the read-ahead block, so the next read comes from disk.
-  void dropCache() { cacheCount_ = 0; }
 
  private:
   DbfTable() = default;
   void writeCount();
   void writeDate();
   uint32_t appendUnderLock(std::string_view record);
+  void flushPending();
+  void readCount();
   std::string path_;
   int fd_ = -1;
   bool exclusive_ = false;
@@ -103,10 +105,16 @@ class DbfTable {
   std::unique_ptr<DbtMemo> memo_;
   bool headerDirty_ = false;
   bool fileLocked_ = false;
-  // Read-ahead of exclusive tables: records cacheFirst_ ... cacheFirst_+cacheCount_-1.
-  std::string cache_;
-  uint32_t cacheFirst_ = 0;
-  uint32_t cacheCount_ = 0;
+  // Exclusive tables read through a mapping of the file (coherent with its
+  // writes); mapValid_ bytes of it are known to lie inside the file.
+  bool mapped(uint64_t end);
+  const char* mapBase_ = nullptr;
+  size_t mapReserved_ = 0;
+  uint64_t mapValid_ = 0;
+  // Appends of exclusive tables not yet written: records pendingFirst_ ... on.
+  std::string pending_;
+  uint32_t pendingFirst_ = 0;
+  uint32_t pendingCount_ = 0;
 };
 
 }  // namespace kalvento::rt::db
