@@ -95,8 +95,17 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
   const int first = FirstSlotOffset(max);
   const int itemSize = header.itemSize;
 
-  // Page images; page 0 is the header.
+  // Page images; page 0 is the header. The page count is known beforehand
+  // (see the level loop below), so the image is never moved while it grows.
+  size_t totalPages = 1;
+  for (size_t m = order.size();;) {
+    size_t pagesHere = std::max<size_t>(1, (m + 1 + max) / (max + 1));
+    totalPages += pagesHere;
+    if (pagesHere == 1) break;
+    m = pagesHere - 1;
+  }
   std::vector<uint8_t> file(kPageSize, 0);
+  file.reserve(totalPages * kPageSize);
   auto newPage = [&]() {
     file.resize(file.size() + kPageSize, 0);
     uint8_t* p = &file[file.size() - kPageSize];
