@@ -24,6 +24,37 @@ namespace {
 constexpr Clock::Duration kAppendLockPatience{2000};
 constexpr size_t kPendingBytes = 256 * 1024;
 
+// The number right-aligned in `width` with `decimals` places, as "%*.*f" writes
+// it; whole multiples of the last place (the common case) skip printf.
+int FormatNumber(double v, int width, int decimals, char* buf, size_t size) {
+  if (!std::isfinite(v)) return -1;
+  static const double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+  if (decimals <= 9) {
+    double scaled = v * kScale[decimals];
+    if (std::fabs(scaled) < 1e15 && scaled == std::nearbyint(scaled) && !(v == 0 && std::signbit(v))) {
+      long long units = static_cast<long long>(scaled);
+      bool negative = units < 0;
+      unsigned long long u = negative ? static_cast<unsigned long long>(-units) : units;
+      char digits[32];
+      int len = 0;
+      for (int d = 0; d < decimals || u > 0 || len <= decimals; ++d) {
+        if (d == decimals && decimals > 0) digits[len++] = '.';
+        digits[len++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+      }
+      if (negative) digits[len++] = '-';
+      int total = std::max(width, len);
+      if (static_cast<size_t>(total) >= size) return -1;
+      int pad = total - len;
+      for (int i = 0; i < pad; ++i) buf[i] = ' ';
+      for (int i = 0; i < len; ++i) buf[pad + i] = digits[len - 1 - i];
+      buf[total] = '\0';
+      return total;
+    }
+  }
+  return std::snprintf(buf, size, "%*.*f", width, decimals, v);
+}
+
 struct HeaderLockRelease {
   int fd;
   ~HeaderLockRelease() { Unlock(fd, kLockBase, 1); }
@@ -400,8 +431,7 @@ void DbfTable::encodeField(int index, const Value& value, std::string* record) {
       if (!value.isNumber()) wrongType("Zahl");
       double v = value.number();
       char buf[64];
-      int n = std::isfinite(v) ? std::snprintf(buf, sizeof buf, "%*.*f", f.length, f.decimals, v)
-                               : -1;
+      int n = FormatNumber(v, f.length, f.decimals, buf, sizeof buf);
       // A number that does not fit would be stored as asterisks, losing it.
       if (n < 0 || static_cast<size_t>(n) > len)
         throw RuntimeError("Zahl passt nicht in das Feld " + f.name,
