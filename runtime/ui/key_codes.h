@@ -8,6 +8,7 @@ namespace kalvento::rt::ui {
 // Event codes of the application queue.
 inline constexpr int kEventBase = 1048576;
 inline constexpr int kEventKeyboard = kEventBase + 4;     // 1048580, mp1 = key code
+inline constexpr int kEventResize = kEventBase + 12;      // 1048588, mp1/mp2 old/new size
 inline constexpr int kEventActivate = kEventBase + 33;    // 1048609, a button or box
 inline constexpr int kEventClose = kEventBase + 56;       // 1048632
 inline constexpr int kEventTabActivate = kEventBase + 320;  // 1048896

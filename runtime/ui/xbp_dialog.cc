@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "runtime/text.h"
+#include "runtime/ui/app_event.h"
 #include "runtime/ui/desktop.h"
 #include "runtime/ui/presentation.h"
 #include "runtime/ui/text_codec.h"
@@ -245,7 +246,22 @@ void XbpDialog::windowResized(int clientWidth, int clientHeight) {
   }
   Size old = size_;
   size_ = now;
-  resize(old, now);
+  // The callback runs when an event loop hands the event on, not inside Qt's
+  // own event handling.
+  PostAppEvent(kEventResize, Value(Array{Value(old.width), Value(old.height)}),
+               Value(Array{Value(now.width), Value(now.height)}), shared_from_this());
+}
+
+void XbpDialog::handleEvent(int event, const Value& mp1, const Value& mp2) {
+  if (event == kEventResize) {
+    auto sizeOf = [](const Value& v) {
+      if (!v.isArray() || v.array().size() < 2) return Size{};
+      return Size{v.array()[0].number(), v.array()[1].number()};
+    };
+    if (widget_) resize(sizeOf(mp1), sizeOf(mp2));
+    return;
+  }
+  XbpPart::handleEvent(event, mp1, mp2);
 }
 
 void XbpDialog::moveOwnedWindows(double dx, double dy) {

@@ -64,9 +64,12 @@ class XbpDialog : public XbpPart {
   Point currentPos() const override;
   Size currentSize() const override { return size_; }
 
-  // Called when the window system changed the window's size: runs the resize
-  // callback with the old and the new outer size.
+  // Called when the window system changed the window's size (through the
+  // resize event the window layer queues): runs the resize callback with the
+  // old and the new outer size.
   virtual void resize(Size oldSize, Size newSize);
+  // Handles the resize event besides what every part handles.
+  void handleEvent(int event, const Value& mp1, const Value& mp2) override;
 
   // Settings, read by create() and configure().
   std::string title;

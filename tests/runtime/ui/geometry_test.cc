@@ -57,6 +57,24 @@ TEST_F(WindowGeometryTest, AWindowMovesWithItsOwnerWhenAskedTo) {
   owner->destroy();
 }
 
+TEST_F(WindowGeometryTest, AResizeByTheWindowSystemReachesTheCallbackThroughTheQueue) {
+  auto dlg = MakeDialog();
+  std::vector<Value> seen;
+  dlg->resizeCallback = CodeBlock([&](const Args& a) {
+    seen = {a[0], a[1]};
+    return Value();
+  });
+  dlg->widget()->resize(500, 400);  // the drawing area's new size
+  EXPECT_TRUE(seen.empty());
+  RunQueue();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].array(), (Array{Value(400), Value(300)}));
+  EXPECT_EQ(seen[1].array(), (Array{Value(500 + 2 * kFrameWidth), Value(400 + kCaptionHeight + 2 * kFrameHeight)}));
+  EXPECT_EQ(dlg->currentSize(), (Size{500.0 + 2 * kFrameWidth, 400.0 + kCaptionHeight + 2 * kFrameHeight}));
+  EXPECT_EQ(dlg->drawingArea()->currentSize(), (Size{500, 400}));
+  dlg->destroy();
+}
+
 TEST_F(WindowGeometryTest, TheDesktopAnswersItsFixedSizeAndSystemMetrics) {
   FixDesktopSize(Size{1600, 1200});
   EXPECT_EQ(AppDesktop()->currentSize(), (Size{1600, 1200}));
