@@ -32,11 +32,17 @@ uint32_t Records() {
 
 std::string File(const std::string& name) { return Dir() + "/" + name; }
 
-// The key of record i: distinct, in an order unrelated to i.
+// The key of record i: distinct, name-like (ten letters, then the number), in
+// an order unrelated to i.
 std::string Key(uint32_t i, uint32_t n) {
-  uint64_t scrambled = (uint64_t{i} * 2654435761u) % (uint64_t{n} * 7 + 1);
+  uint64_t h = (uint64_t{i} + 1) * 0x9E3779B97F4A7C15ull;
   char buf[24];
-  std::snprintf(buf, sizeof buf, "K%010llu-%07u", static_cast<unsigned long long>(scrambled), i);
+  for (int k = 0; k < 10; ++k) {
+    buf[k] = static_cast<char>('A' + (h >> 58) % 26);
+    h = h * 6364136223846793005ull + 1442695040888963407ull;
+  }
+  std::snprintf(buf + 10, sizeof buf - 10, "-%07u", i);
+  (void)n;
   return buf;
 }
 

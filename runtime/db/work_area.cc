@@ -183,23 +183,18 @@ void WorkArea::skipHiddenForward() {
 }
 
 void WorkArea::skipHiddenBackward() {
-  while (!eof_ && hidden()) {
-    bool wasBof = bof_;
+  while (!eof_ && !bof_ && hidden()) {
     if (IndexOrder* o = focusOrder()) {
       stepIndex(*o, -1);
     } else {
       stepNatural(-1);
     }
-    if (bof_ && !wasBof) {
-      // Nothing visible before: stand on the first visible record, begin of file.
-      if (hidden()) {
-        bof_ = false;
-        skipHiddenForward();
-      }
-      bof_ = true;
-      return;
-    }
-    if (bof_) return;
+  }
+  if (bof_ && hidden()) {
+    // Nothing visible before: stand on the first visible record, begin of file.
+    bof_ = false;
+    skipHiddenForward();
+    bof_ = true;
   }
 }
 
@@ -327,10 +322,6 @@ void WorkArea::skip(long n) {
         skipHiddenForward();
         if (eof_) break;
       } else {
-        if (bof_) {
-          if (hidden()) skipHiddenBackward();
-          break;
-        }
         skipHiddenBackward();
         if (bof_ || eof_) break;
       }

@@ -164,6 +164,10 @@ TEST(Table, DeletedRecordsAreHiddenWhenTheSettingSaysSo) {
   DbGoto(Value(3));       // a go-to reaches a deleted record all the same
   EXPECT_EQ(RecNo(), 3);
   EXPECT_TRUE(Deleted());
+  DbGoto(Value(1));   // a hidden record reached by go-to ...
+  DbSkip(Value(-1));  // ... skipping back from it ends on the first visible one
+  EXPECT_TRUE(Bof());
+  EXPECT_EQ(RecNo(), 2);
 
   // Everything deleted: top and bottom are end of file.
   for (int n : {2, 5}) {
