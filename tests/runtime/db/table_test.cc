@@ -4,8 +4,11 @@
 
 #include <fstream>
 
+#include "runtime/db/engine_setup.h"
 #include "runtime/db/table_functions.h"
+#include "runtime/routines.h"
 #include "runtime/runtime_error.h"
+#include "runtime/start_sequence.h"
 #include "tests/runtime/db/db_test_util.h"
 
 namespace kalvento::rt::db {
@@ -289,6 +292,33 @@ TEST(Table, CommitWritesHeaderDateAndCount) {
   int y, m, d;
   Date::Today().ToYmd(&y, &m, &d);
   EXPECT_EQ(static_cast<unsigned char>(bytes[1]), y - 1900);
+}
+
+}  // namespace
+}  // namespace kalvento::rt::db
+
+namespace kalvento::rt::db {
+namespace {
+
+// The start sequence with the engine installed: the table routines are there
+// by name, and the exit routine writes and closes what the program left open.
+TEST(TableEngineSetup, RoutinesByNameAndTablesClosedAtExit) {
+  TempDir dir;
+  const std::string path = dir.file("exit");
+  RegisterRoutine("DbEngineTestStart", [path](const Args&) {
+    CallRoutine("DbCreate", {Value(path), Structure({Row("A", "C", 4)})});
+    CallRoutine("DbUseArea", {Value(), Value(), Value(path), Value(), Value(false)});
+    CallRoutine("DbAppend", {});
+    CallRoutine("FieldPut", {Value(1), Value("left")});
+    return Value();  // the area stays open, its record unwritten
+  });
+  InstallTableEngine();
+  EXPECT_EQ(RunStartSequence("DbEngineTestStart"), 0);
+  EXPECT_FALSE(Used());
+  std::string bytes = Bytes(path + ".dbf");
+  ASSERT_GE(bytes.size(), 32u + 32 + 2 + 5);
+  EXPECT_EQ(bytes[4], 1);
+  EXPECT_EQ(bytes.substr(32 + 32 + 2, 5), " left");
 }
 
 }  // namespace
