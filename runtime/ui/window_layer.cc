@@ -37,6 +37,7 @@ class InputFilter : public QObject {
   bool eventFilter(QObject* object, QEvent* event) override {
     switch (event->type()) {
       case QEvent::KeyPress: return onKeyPress(object, static_cast<QKeyEvent*>(event));
+      case QEvent::KeyRelease: return onKeyRelease(object, static_cast<QKeyEvent*>(event));
       case QEvent::Close: return onClose(object, static_cast<QCloseEvent*>(event));
       default: return false;
     }
@@ -52,6 +53,14 @@ class InputFilter : public QObject {
     PostAppEvent(kEventKeyboard, Value(code), Value(), part);
     event->accept();
     return true;
+  }
+
+  // The release of a queued key is held back too: the part sends press and
+  // release together when the key is handed to it.
+  static bool onKeyRelease(QObject* object, QKeyEvent* event) {
+    if (keyDeliveryDepth > 0 || !object->isWidgetType()) return false;
+    if (!PartOfWidget(static_cast<QWidget*>(object))) return false;
+    return KeyCodeFromQt(event->key(), event->modifiers(), event->text()) != 0;
   }
 
   static bool onClose(QObject* object, QCloseEvent* event) {

@@ -250,8 +250,12 @@ void XbpPart::deliverKey(int code) {
     target = proxy;
   }
   KeyDelivery delivering;
+  QPointer<QWidget> receiver = target;
   QKeyEvent press(QEvent::KeyPress, k.qtKey, k.modifiers, k.text);
-  QApplication::sendEvent(target, &press);
+  QApplication::sendEvent(receiver, &press);
+  if (!receiver) return;
+  QKeyEvent release(QEvent::KeyRelease, k.qtKey, k.modifiers, k.text);
+  QApplication::sendEvent(receiver, &release);
 }
 
 std::shared_ptr<XbpPart> PartOfWidget(const QWidget* widget) {

@@ -70,6 +70,26 @@ TEST_F(EventLoopTest, EnterOnAFocusedButtonRunsItsActionAndInAnEditOnlyReachesTh
   EXPECT_EQ(EditText(), "\n");
 }
 
+TEST_F(EventLoopTest, SpaceOnAFocusedButtonClicksItWhenHandedOn) {
+  QTest::keyClick(button->widget(), Qt::Key_Space);
+  EXPECT_EQ(pressed, 0);
+  RunQueue();
+  EXPECT_EQ(pressed, 1);
+}
+
+TEST_F(EventLoopTest, TheKeyboardCallbackSeesEachKeyBeforeTheWidget) {
+  std::vector<std::pair<int, QString>> seen;
+  mle->keyboard = CodeBlock([&](const Args& a) {
+    EXPECT_EQ(a.at(2).object(), mle);
+    seen.emplace_back(static_cast<int>(a.at(0).number()), EditText());
+    return Value();
+  });
+  QTest::keyClicks(mle->widget(), "xy");
+  QTest::keyClick(mle->widget(), Qt::Key_F10);
+  RunQueue();
+  EXPECT_EQ(seen, (std::vector<std::pair<int, QString>>{{'x', ""}, {'y', "x"}, {kKeyF10, "xy"}}));
+}
+
 TEST_F(EventLoopTest, AClickRunsTheActionOnlyWhenTheActivateEventIsHandled) {
   QTest::mouseClick(button->widget(), Qt::LeftButton);
   EXPECT_EQ(pressed, 0);
