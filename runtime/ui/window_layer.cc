@@ -21,9 +21,11 @@
 namespace kalvento::rt::ui {
 namespace {
 
+// Kept for the whole process: widgets of parts that outlive main() still
+// sign off here while static objects are destroyed.
 std::unordered_map<const QWidget*, std::weak_ptr<XbpPart>>& Registry() {
-  static std::unordered_map<const QWidget*, std::weak_ptr<XbpPart>> registry;
-  return registry;
+  static auto* registry = new std::unordered_map<const QWidget*, std::weak_ptr<XbpPart>>;
+  return *registry;
 }
 
 thread_local int keyDeliveryDepth = 0;
