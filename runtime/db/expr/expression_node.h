@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "runtime/db/expr/expression.h"
+#include "runtime/db/expr/str_format.h"
 #include "runtime/value.h"
 
 namespace kalvento::rt::db {
@@ -54,8 +55,7 @@ class Evaluator {
   const RecordSource& record_;
 };
 
-// Shared helpers of the functions (also used for STR's default shape).
-std::string FormatNumber(double value, int width, int decimals);
+// Shared helpers of the functions.
 double ParseNumberPrefix(const std::string& text, int* decimals);
 std::string DateToCtodText(Date date);
 Date CtodFromText(const std::string& text);

@@ -1,7 +1,7 @@
 // Index keys from values: the byte images that sort as the values do.
 #include <algorithm>
 
-#include "runtime/db/expr/expression_node.h"
+#include "runtime/db/expr/str_format.h"
 #include "runtime/db/ntx/ntx_file.h"
 #include "runtime/db/ntx/ntx_format.h"
 #include "runtime/runtime_error.h"
