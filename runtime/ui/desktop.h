@@ -14,6 +14,8 @@ class XbpDesktop : public XbpPart {
  public:
   std::string className() const override { return "XbpDesktop"; }
   bool isDerivedFrom(std::string_view name) const override;
+  using XbpPart::configure;
+  using XbpPart::create;
   XbpPart& create() override { return *this; }
   XbpPart& destroy() override { return *this; }
   Size desktopSize() const;

@@ -13,7 +13,13 @@ std::optional<QFont> FontFromText(std::string_view text) {
   while (i < text.size() && text[i] == ' ') ++i;
   size_t digits = i;
   while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
-  if (digits == i) return std::nullopt;
+  if (digits == i) {  // a face without a size
+    QString family = DecodeForDisplay(text.substr(i)).trimmed();
+    if (family.isEmpty()) return std::nullopt;
+    QFont font;
+    font.setFamily(family);
+    return font;
+  }
   int points = std::stoi(std::string(text.substr(i, digits - i)));
   if (points <= 0) return std::nullopt;
   std::string_view face = text.substr(digits);

@@ -10,8 +10,8 @@ class QWidget;
 
 namespace kalvento::rt::ui {
 
-// A font given as "size.face" ("10.Times New Roman", "12. consolas"); the
-// face may be left out. std::nullopt for a text that names no size.
+// A font given as "size.face" ("10.Times New Roman", "12. consolas"); either
+// part may be left out ("Arial"). std::nullopt for an empty text.
 std::optional<QFont> FontFromText(std::string_view text);
 
 // Applies the presentation parameters the layer understands to a widget: the

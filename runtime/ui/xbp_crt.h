@@ -22,6 +22,8 @@ class XbpCrt : public XbpDialog {
          bool visible = true);
   std::string className() const override { return "XbpCrt"; }
   bool isDerivedFrom(std::string_view name) const override;
+  using XbpPart::configure;
+  using XbpPart::create;
   XbpPart& create() override;
   XbpPart& destroy() override;
 

@@ -46,6 +46,8 @@ class XbpDialog : public XbpPart {
   std::string className() const override { return "XbpDialog"; }
   bool isDerivedFrom(std::string_view name) const override;
 
+  using XbpPart::configure;
+  using XbpPart::create;
   XbpPart& create() override;
   XbpPart& configure() override;
   XbpPart& destroy() override;

@@ -57,6 +57,27 @@ XbpPart& XbpPart::create() {
   return *this;
 }
 
+XbpPart& XbpPart::create(const PartSetup& setup) {
+  if (setup.parent) parent_ = setup.parent;
+  if (setup.owner) owner_ = setup.owner;
+  if (setup.pos) pos_ = *setup.pos, posGiven_ = true;
+  if (setup.size) size_ = *setup.size;
+  if (setup.presParams) presParams_ = *setup.presParams;
+  if (setup.visible) visible_ = *setup.visible;
+  return create();
+}
+
+XbpPart& XbpPart::configure(const PartSetup& setup) {
+  if (setup.pos) pos_ = *setup.pos, posGiven_ = true;
+  if (setup.size) size_ = *setup.size;
+  if (setup.presParams) presParams_ = *setup.presParams;
+  if (setup.visible) {
+    visible_ = *setup.visible;
+    if (widget_) widget_->setVisible(visible_);
+  }
+  return configure();
+}
+
 XbpPart& XbpPart::configure() {
   if (!widget_) return *this;
   applyCaption();

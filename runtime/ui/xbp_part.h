@@ -27,6 +27,19 @@ inline constexpr int kPPFont = 15;
 inline constexpr int kStatusInit = 0;     // instantiated, not on screen
 inline constexpr int kStatusCreate = 1;   // created
 
+class XbpPart;
+
+// The six arguments of the platform's create and configure, each optional: a
+// given one replaces what the constructor set.
+struct PartSetup {
+  std::shared_ptr<XbpPart> parent;
+  std::shared_ptr<XbpPart> owner;
+  std::optional<Point> pos;
+  std::optional<Size> size;
+  std::optional<PresParams> presParams;
+  std::optional<bool> visible;
+};
+
 // Base of every window and control. A part is built in two steps, as the
 // platform does: construction takes parent, owner, position, size,
 // presentation parameters and visibility and sets nothing up on screen; the
@@ -67,6 +80,9 @@ class XbpPart : public Object, public std::enable_shared_from_this<XbpPart> {
   virtual XbpPart& configure();
   virtual XbpPart& destroy();
   int status() const { return widget_ ? kStatusCreate : kStatusInit; }
+  // create() and configure() after taking over the given arguments.
+  XbpPart& create(const PartSetup& setup);
+  XbpPart& configure(const PartSetup& setup);
 
   // Tree. setParent() without argument answers the parent (the desktop for a
   // top-level window), as the platform's method does.

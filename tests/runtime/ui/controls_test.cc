@@ -103,6 +103,12 @@ TEST_F(ControlsTest, FontAndCaptionsComeFromTheSystemsNotation) {
   // The marker's key is the shortcut manager's: Qt presses nothing itself.
   EXPECT_TRUE(static_cast<QPushButton*>(button->widget())->shortcut().isEmpty());
 
+  auto progress = Make<XbpMle>();
+  PartSetup setup;
+  setup.presParams = PresParams{{kPPFont, Value("Arial")}};
+  progress->create(setup);
+  EXPECT_EQ(progress->widget()->font().family(), "Arial");
+
   auto label = Make<XbpStatic>();
   label->autoSize = true;
   label->setCaption(Value("~Name:"));
