@@ -60,7 +60,15 @@ void WorkArea::close() {
   commit();
 }
 
-Value WorkArea::fieldValue(int index) const { return table_->decodeField(index, record_); }
+Value WorkArea::fieldValue(int index) const { return table_->decodeField(index, rec()); }
+
+std::string& WorkArea::rec() const {
+  if (stale_) {
+    table_->readRecord(recNo_, &record_);
+    stale_ = false;
+  }
+  return record_;
+}
 char WorkArea::fieldType(int index) const { return table_->fields()[static_cast<size_t>(index)].type; }
 int WorkArea::fieldLength(int index) const {
   return table_->fields()[static_cast<size_t>(index)].length;
@@ -72,7 +80,7 @@ int WorkArea::fieldDecimals(int index) const {
 Value WorkArea::fieldGet(int index) const {
   if (index < 0 || index >= static_cast<int>(table_->fields().size()))
     throw RuntimeError("Feldnummer außerhalb der Tabelle", alias_ + ": " + std::to_string(index + 1));
-  return table_->decodeField(index, record_);
+  return table_->decodeField(index, rec());
 }
 
 void WorkArea::fieldPut(int index, const Value& value) {
@@ -82,7 +90,7 @@ void WorkArea::fieldPut(int index, const Value& value) {
   if (!table_->exclusive() && !locked(recNo_))
     throw RuntimeError("Satz nicht gesperrt",
                        alias_ + ": Satz " + std::to_string(recNo_) + " vor dem Schreiben sperren");
-  std::string before = record_;
+  std::string before = rec();
   markDirty();
   try {
     table_->encodeField(index, value, &record_);
@@ -94,7 +102,7 @@ void WorkArea::fieldPut(int index, const Value& value) {
 
 void WorkArea::markDirty() {
   if (dirty_) return;
-  if (!isNew_ && !orders_.empty()) oldKeys_ = keysOf(record_, recNo_);
+  if (!isNew_ && !orders_.empty()) oldKeys_ = keysOf(rec(), recNo_);
   dirty_ = true;
 }
 
@@ -147,9 +155,9 @@ uint32_t WorkArea::lastRec() {
 void WorkArea::load(uint32_t n) {
   if (n >= 1 && n > table_->recordCount() && !table_->exclusive()) table_->refreshCount();
   if (n >= 1 && n <= table_->recordCount()) {
-    table_->readRecord(n, &record_);
     recNo_ = n;
     eof_ = false;
+    stale_ = true;
   } else {
     toEof();
   }
@@ -157,6 +165,7 @@ void WorkArea::load(uint32_t n) {
 
 void WorkArea::toEof() {
   record_ = table_->blankRecord();
+  stale_ = false;
   recNo_ = table_->recordCount() + 1;
   eof_ = true;
   cursorOnRecord_ = false;
@@ -257,7 +266,7 @@ void WorkArea::stepNatural(int direction) {
 void WorkArea::syncCursor(IndexOrder& order) {
   if (eof_) return;
   if (cursorOnRecord_ && !order.file->eof() && order.file->recNo() == recNo_) return;
-  std::string key = keysOf(record_, recNo_)[static_cast<size_t>(&order - orders_.data())];
+  std::string key = keysOf(rec(), recNo_)[static_cast<size_t>(&order - orders_.data())];
   if (!order.file->gotoEntry(key, recNo_)) order.file->seek(key, true);
   cursorOnRecord_ = true;
 }
@@ -273,9 +282,9 @@ void WorkArea::loadFromCursor(IndexOrder& order) {
     throw RuntimeError("Index beschädigt: " + order.file->path(),
                        "Eintrag für Satz " + std::to_string(n) + ", die Tabelle hat " +
                            std::to_string(table_->recordCount()) + " Sätze");
-  table_->readRecord(n, &record_);
   recNo_ = n;
   eof_ = false;
+  stale_ = true;
   cursorOnRecord_ = true;
 }
 
@@ -357,6 +366,7 @@ bool WorkArea::append(bool releaseLocks) {
   if (table_->exclusive()) {
     if (releaseLocks) locks_.clear();
     record_ = table_->blankRecord();
+    stale_ = false;
     recNo_ = table_->recordCount() + 1;
     pendingAppend_ = true;
   } else {
@@ -369,6 +379,7 @@ bool WorkArea::append(bool releaseLocks) {
     table_->lockRecord(n);
     locks_.insert(n);
     record_ = table_->blankRecord();
+    stale_ = false;
     recNo_ = n;
   }
   isNew_ = true;
@@ -384,7 +395,7 @@ bool WorkArea::append(bool releaseLocks) {
 
 void WorkArea::deleteRecord() {
   if (eof_) return;
-  if (record_[0] == '*') return;
+  if (rec()[0] == '*') return;
   if (dirty_) {
     record_[0] = '*';
     flagChanged_ = true;
@@ -409,7 +420,7 @@ void WorkArea::deleteRecord() {
 
 void WorkArea::recall() {
   if (eof_) return;
-  if (record_[0] != '*') return;
+  if (rec()[0] != '*') return;
   if (dirty_) {
     record_[0] = ' ';
     flagChanged_ = true;
@@ -432,7 +443,7 @@ void WorkArea::recall() {
 
 void WorkArea::acquired(uint32_t n) {
   // What another user wrote before we got the lock must be what we see now.
-  if (n == recNo_ && !dirty_ && !eof_ && !table_->exclusive()) table_->readRecord(n, &record_);
+  if (n == recNo_ && !dirty_ && !eof_ && !table_->exclusive()) stale_ = true;
 }
 
 bool WorkArea::rlock() {

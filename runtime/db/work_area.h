@@ -64,7 +64,7 @@ class WorkArea : public RecordSource {
   int fieldLength(int index) const override;
   int fieldDecimals(int index) const override;
   uint32_t recNo() const override { return recNo_; }
-  bool deleted() const override { return record_[0] == '*'; }
+  bool deleted() const override { return rec()[0] == '*'; }
 
   // Fields by 0-based index; a bad index is a RuntimeError.
   Value fieldGet(int index) const;
@@ -116,6 +116,7 @@ class WorkArea : public RecordSource {
   class View;
   void notify(int kind) { notifications_.send(kind); }
   void load(uint32_t n);  // record n, or the blank end-of-file record
+  std::string& rec() const;
   void toEof();
   std::vector<std::string> keysOf(std::string_view record, uint32_t recNo) const;
   void markDirty();
@@ -134,7 +135,9 @@ class WorkArea : public RecordSource {
   std::string alias_;
   std::unique_ptr<DbfTable> table_;
   uint32_t recNo_ = 0;
-  std::string record_;
+  // The current record; read from the table on first use after a move (rec()).
+  mutable std::string record_;
+  mutable bool stale_ = false;
   bool eof_ = true;
   bool bof_ = true;
   bool found_ = false;

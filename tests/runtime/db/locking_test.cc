@@ -114,6 +114,7 @@ TEST(Locking, SharedWritesNeedTheLockAndReadsAfterTheLockAreFresh) {
   EXPECT_THROW(FieldPut(1, Value("nolock")), RuntimeError);
   DbSelectArea(Value(2));
   DbGoto(Value(1));  // B reads the record before A changes it
+  EXPECT_EQ(FieldGet(1), Value("rec1      "));
   DbSelectArea(Value(1));
   ASSERT_TRUE(RLock());
   FieldPut(1, Value("changed"));
