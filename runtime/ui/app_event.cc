@@ -1,6 +1,7 @@
 #include "runtime/ui/app_event.h"
 
 #include <deque>
+#include <vector>
 
 #include "runtime/clock.h"
 #include "runtime/ui/focus.h"
@@ -76,6 +77,20 @@ std::optional<int> TakeKeyEvent() {
     return code;
   }
   return std::nullopt;
+}
+
+void HandOnEventsFor(const std::function<bool(const XbpPart&)>& which) {
+  std::vector<Entry> taken;
+  auto& q = Queue();
+  for (auto it = q.begin(); it != q.end();) {
+    if (!IsKeyEntry(*it) && it->addressee && which(*it->addressee)) {
+      taken.push_back(std::move(*it));
+      it = q.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  for (Entry& e : taken) e.addressee->handleEvent(e.event, e.mp1, e.mp2);
 }
 
 }  // namespace kalvento::rt::ui

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -37,5 +38,9 @@ void ClearAppEvents();
 // place, and gives its key code. An event whose code is itself a key code
 // (below the event base, as PostAppEvent(65570) gives) counts as a key too.
 std::optional<int> TakeKeyEvent();
+
+// Takes the events (other than keys) addressed to parts for which `which`
+// holds out of the queue, in order, and hands each to its addressee.
+void HandOnEventsFor(const std::function<bool(const XbpPart&)>& which);
 
 }  // namespace kalvento::rt::ui

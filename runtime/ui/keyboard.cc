@@ -8,6 +8,7 @@
 #include "runtime/ui/app_event.h"
 #include "runtime/ui/key_codes.h"
 #include "runtime/ui/window_layer.h"
+#include "runtime/ui/xbp_part.h"
 
 namespace kalvento::rt::ui {
 namespace {
@@ -23,6 +24,9 @@ std::map<int, CodeBlock>& Bindings() {
 }
 
 std::optional<int> NextRawKey() {
+  // A character-cell window's own events (its close box) are handled while
+  // its routine waits for keys; events of other windows wait for their loop.
+  HandOnEventsFor([](const XbpPart& part) { return part.isDerivedFrom("XbpCrt"); });
   if (!Typeahead().empty()) {
     int k = Typeahead().front();
     Typeahead().pop_front();

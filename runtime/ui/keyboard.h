@@ -11,7 +11,9 @@ namespace kalvento::rt::ui {
 // (characters as their codes, F1 28, F2 to F10 -1 to -9, Page Down 3 ...;
 // see InkeyCodeFromKeyCode). Keys come from the typeahead buffer first (what
 // Keyboard put there), then from the keyboard events of the application
-// queue, in order; other events stay queued.
+// queue, in order. Events addressed to a character-cell window (XbpCrt) are
+// handed to it meanwhile, so its close callback runs while its routine reads
+// keys; other events stay queued for their window's loop.
 //
 // A key bound with SetKey does not come back from Inkey: its action runs
 // (with the key code as argument) and the wait goes on, so an action that

@@ -42,6 +42,19 @@ TEST_F(CrtTest, OutputLandsInTheCellsOfTheApplicationWindowAndKeysAreReadWithInk
   QTest::keyClick(crt->widget(), Qt::Key_PageDown);
   EXPECT_EQ(Inkey(), 3);
 
+  // The close box does not close the window: its callback feeds Page Down.
+  crt->close = CodeBlock([](const Args&) {
+    PostAppEvent(kKeyPageDown);
+    return Value();
+  });
+  auto other = MakeDialog();
+  PostAppEvent(kEventActivate, {}, {}, other);
+  EXPECT_FALSE(crt->widget()->close());
+  EXPECT_EQ(Inkey(), 3);
+  EXPECT_EQ(crt->status(), kStatusCreate);
+  EXPECT_EQ(PendingAppEvents(), 1u);  // the other window's event waits for its loop
+  other->destroy();
+
   SetColor(oldColours);
   SetCursor(0);
   SetAppWindow(previous);
