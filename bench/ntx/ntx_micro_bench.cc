@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <random>
 
 #include "runtime/db/ntx/ntx_file.h"
@@ -49,6 +50,27 @@ void BM_Create(benchmark::State& state) {
   ::unlink(path.c_str());
 }
 BENCHMARK(BM_Create)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Keys that share a long prefix: zero-padded numbers in random order.
+void BM_CreateCommonPrefix(benchmark::State& state) {
+  std::vector<KeyEntry> entries;
+  entries.reserve(kRecords);
+  char buf[32];
+  for (int i = 1; i <= kRecords; ++i) {
+    std::snprintf(buf, sizeof buf, "K%019d", i);
+    entries.push_back({buf, static_cast<uint32_t>(i)});
+  }
+  std::shuffle(entries.begin(), entries.end(), std::mt19937(6));
+  std::string path = TempPath("prefix.ntx");
+  for (auto _ : state) {
+    auto copy = entries;
+    auto ntx = NtxFile::Create(path, "name", kSpec, false, std::move(copy));
+    benchmark::DoNotOptimize(ntx);
+  }
+  state.SetItemsProcessed(state.iterations() * kRecords);
+  ::unlink(path.c_str());
+}
+BENCHMARK(BM_CreateCommonPrefix)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void Seek(benchmark::State& state, bool shared) {
   std::vector<KeyEntry> entries = Entries(kRecords, 2);

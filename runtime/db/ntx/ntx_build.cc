@@ -16,6 +16,16 @@ using namespace ntx;
 
 namespace {
 
+constexpr size_t kInlineKeyBytes = 24;
+
+// An entry while sorting: the first 24 key bytes, the record, and where the
+// entry came from.
+struct SortItem {
+  uint64_t words[3];
+  uint32_t rec;
+  uint32_t index;
+};
+
 [[noreturn]] void CreateFault(const std::string& path, const std::string& what) {
   throw RuntimeError("Index kann nicht angelegt werden: " + path, what);
 }
@@ -56,38 +66,46 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
     if (e.recNo == 0) CreateFault(hostPath, "Satznummer 0");
   }
 
-  // Sort an index by the first eight key bytes (as one big-endian number),
-  // then the whole key, then the record: most comparisons never touch the
-  // scattered key strings.
+  // Sort small items that carry the first 24 key bytes inline (as three
+  // big-endian words) with the record number: keys of up to 24 bytes are
+  // sorted, and later written, without touching the scattered key strings.
   const size_t count = entries.size();
-  std::vector<uint64_t> prefix(count);
+  std::vector<SortItem> items(count);
   for (size_t i = 0; i < count; ++i) {
-    uint64_t v = 0;
     const auto* k = reinterpret_cast<const unsigned char*>(entries[i].key.data());
-    for (size_t b = 0; b < 8; ++b) v = (v << 8) | (b < ks ? k[b] : 0);
-    prefix[i] = v;
+    SortItem& item = items[i];
+    for (size_t w = 0; w < 3; ++w) {
+      uint64_t v = 0;
+      for (size_t b = w * 8; b < w * 8 + 8; ++b) v = (v << 8) | (b < ks ? k[b] : 0);
+      item.words[w] = v;
+    }
+    item.rec = entries[i].recNo;
+    item.index = static_cast<uint32_t>(i);
   }
-  std::vector<uint32_t> order(count);
-  for (size_t i = 0; i < count; ++i) order[i] = static_cast<uint32_t>(i);
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    if (prefix[a] != prefix[b]) return prefix[a] < prefix[b];
-    int c = ks > 8 ? std::memcmp(entries[a].key.data() + 8, entries[b].key.data() + 8, ks - 8) : 0;
-    return c < 0 || (c == 0 && entries[a].recNo < entries[b].recNo);
+  auto compareKeys = [&](const SortItem& a, const SortItem& b) {
+    for (int w = 0; w < 3; ++w) {
+      if (a.words[w] != b.words[w]) return a.words[w] < b.words[w] ? -1 : 1;
+    }
+    if (ks <= kInlineKeyBytes) return 0;
+    return std::memcmp(entries[a.index].key.data() + kInlineKeyBytes,
+                       entries[b.index].key.data() + kInlineKeyBytes, ks - kInlineKeyBytes);
+  };
+  std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
+    int c = compareKeys(a, b);
+    return c < 0 || (c == 0 && a.rec < b.rec);
   });
   // Drop repeated entries, and for a unique index every record after the
   // first of its key.
   {
-    std::vector<uint32_t> kept;
-    kept.reserve(count);
-    for (uint32_t i : order) {
-      if (!kept.empty()) {
-        const KeyEntry& a = entries[kept.back()];
-        const KeyEntry& b = entries[i];
-        if (std::memcmp(a.key.data(), b.key.data(), ks) == 0 && (unique || a.recNo == b.recNo)) continue;
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i) {
+      if (kept > 0 && compareKeys(items[kept - 1], items[i]) == 0 &&
+          (unique || items[kept - 1].rec == items[i].rec)) {
+        continue;
       }
-      kept.push_back(i);
+      items[kept++] = items[i];
     }
-    order = std::move(kept);
+    items.resize(kept);
   }
 
   NtxHeader header = NewHeader(expression, spec.size, spec.decimals, unique);
@@ -98,7 +116,7 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
   // Page images; page 0 is the header. The page count is known beforehand
   // (see the level loop below), so the image is never moved while it grows.
   size_t totalPages = 1;
-  for (size_t m = order.size();;) {
+  for (size_t m = items.size();;) {
     size_t pagesHere = std::max<size_t>(1, (m + 1 + max) / (max + 1));
     totalPages += pagesHere;
     if (pagesHere == 1) break;
@@ -112,25 +130,30 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
     for (int k = 0; k <= max; ++k) Put16(p + 2 + 2 * k, static_cast<uint32_t>(first + k * itemSize));
     return static_cast<uint32_t>(file.size() - kPageSize);
   };
-  auto setItem = [&](uint32_t pageOffset, int k, uint32_t childPage, const KeyEntry* e) {
+  auto setItem = [&](uint32_t pageOffset, int k, uint32_t childPage, const SortItem* e) {
     uint8_t* slot = &file[pageOffset + first + static_cast<size_t>(k) * itemSize];
     Put32(slot, childPage);
     if (e != nullptr) {
-      Put32(slot + 4, e->recNo);
-      std::memcpy(slot + 8, e->key.data(), ks);
+      Put32(slot + 4, e->rec);
+      if (ks <= kInlineKeyBytes) {
+        for (size_t b = 0; b < ks; ++b) slot[8 + b] = static_cast<uint8_t>(e->words[b / 8] >> (56 - 8 * (b % 8)));
+      } else {
+        std::memcpy(slot + 8, entries[e->index].key.data(), ks);
+      }
     }
   };
 
   // Each level's entries are split into pages with one separator between
   // neighbouring pages; the separators are the next level's entries, and the
   // pages of this level are the children of the next.
-  std::vector<uint32_t> level = std::move(order);
+  std::vector<uint32_t> level(items.size());
+  for (size_t i = 0; i < level.size(); ++i) level[i] = static_cast<uint32_t>(i);
   std::vector<uint32_t> children;  // pages of the level below, in order
   for (;;) {
     const size_t m = level.size();
     const size_t pagesHere = std::max<size_t>(1, (m + 1 + max) / (max + 1));
-    const size_t items = m - (pagesHere - 1);
-    const size_t base = items / pagesHere, extra = items % pagesHere;
+    const size_t onPages = m - (pagesHere - 1);
+    const size_t base = onPages / pagesHere, extra = onPages % pagesHere;
     std::vector<uint32_t> separators;
     std::vector<uint32_t> pages;
     separators.reserve(pagesHere);
@@ -143,7 +166,7 @@ std::unique_ptr<NtxFile> NtxFile::Create(const std::string& hostPath, const std:
       Put16(&file[offset], static_cast<uint32_t>(n));
       for (size_t k = 0; k < n; ++k) {
         uint32_t c = children.empty() ? 0 : children[nextChild++];
-        setItem(offset, static_cast<int>(k), c, &entries[level[next++]]);
+        setItem(offset, static_cast<int>(k), c, &items[level[next++]]);
       }
       setItem(offset, static_cast<int>(n), children.empty() ? 0 : children[nextChild++], nullptr);
       if (pg + 1 < pagesHere) separators.push_back(level[next++]);

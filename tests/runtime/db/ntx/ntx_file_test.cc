@@ -68,6 +68,32 @@ TEST(NtxFileTest, CreateBuildsBalancedTreesOfAnySize) {
   }
 }
 
+TEST(NtxFileTest, CreateSortsKeysLongerThanTheirCommonPrefix) {
+  // The sort compares the first 24 bytes inline and the rest from the keys.
+  for (int size : {20, 24, 25, 40}) {
+    SCOPED_TRACE(size);
+    std::mt19937 rng(static_cast<unsigned>(size));
+    std::vector<KeyEntry> entries;
+    Model model;
+    for (int i = 1; i <= 3000; ++i) {
+      std::string key(static_cast<size_t>(size), 'P');
+      key[static_cast<size_t>(size) - 1] = static_cast<char>('a' + rng() % 26);
+      key[static_cast<size_t>(size) - 2] = static_cast<char>('a' + rng() % 3);
+      entries.push_back({key, static_cast<uint32_t>(i)});
+      model.insert({key, static_cast<uint32_t>(i)});
+    }
+    auto ntx = NtxFile::Create(TempPath("prefix"), "name", {'C', size, 0}, false, entries);
+    EXPECT_EQ(Entries(*ntx), model);
+    ExpectSound(*ntx);
+    auto unique = NtxFile::Create(TempPath("prefixu"), "name", {'C', size, 0}, true, entries);
+    Model firsts;
+    for (const auto& e : model) {
+      if (firsts.empty() || firsts.rbegin()->first != e.first) firsts.insert(e);
+    }
+    EXPECT_EQ(Entries(*unique), firsts);
+  }
+}
+
 TEST(NtxFileTest, CreateRefusesBadInput) {
   std::string path = TempPath("refuse");
   EXPECT_THROW(NtxFile::Create(path, "name", {'C', 0, 0}, false, {}), RuntimeError);
