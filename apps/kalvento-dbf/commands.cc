@@ -24,7 +24,8 @@ constexpr size_t kMaxFaultLines = 20;
 
 void OpenShared(const std::string& table) {
   db::DbUseArea(Value(), Value(), Value(table), Value(), Value(true));
-  if (db::NetErr()) throw RuntimeError("Tabelle wird exklusiv von einem anderen Benutzer verwendet", table);
+  if (db::NetErr())
+    throw RuntimeError("Tabelle wird exklusiv von einem anderen Benutzer verwendet", table);
 }
 
 std::vector<std::string> HeaderRow(bool withDeleted) {
@@ -82,10 +83,11 @@ class Faults {
 int Info(const std::string& table, std::ostream& out) {
   std::string path = db::TableHostPath(table, ".dbf");
   db::DbfTable::OpenResult opened = db::DbfTable::Open(path, false, true);
-  if (opened.busy) throw RuntimeError("Tabelle wird exklusiv von einem anderen Benutzer verwendet", path);
+  if (opened.busy)
+    throw RuntimeError("Tabelle wird exklusiv von einem anderen Benutzer verwendet", path);
   const db::DbfTable& t = *opened.table;
   const db::DbfHeader& h = t.header();
-  struct stat st{};
+  struct stat st {};
   ::stat(path.c_str(), &st);
   char version[8];
   std::snprintf(version, sizeof version, "0x%02X", h.version);
@@ -171,14 +173,15 @@ int Check(const std::string& table, const std::vector<std::string>& indexes, std
   std::unique_ptr<db::DbfTable> t;
   try {
     db::DbfTable::OpenResult opened = db::DbfTable::Open(path, false, true);
-    if (opened.busy) throw RuntimeError("Tabelle wird exklusiv von einem anderen Benutzer verwendet", path);
+    if (opened.busy)
+      throw RuntimeError("Tabelle wird exklusiv von einem anderen Benutzer verwendet", path);
     t = std::move(opened.table);
   } catch (const RuntimeError& e) {
     err << e.what() << '\n';
     return 1;
   }
   const db::DbfHeader& h = t->header();
-  struct stat st{};
+  struct stat st {};
   ::stat(path.c_str(), &st);
   uint64_t expected = h.headerLength + static_cast<uint64_t>(h.recordCount) * h.recordLength;
   uint64_t size = static_cast<uint64_t>(st.st_size);

@@ -61,7 +61,8 @@ void FillRecord(uint32_t i, uint32_t n) {
   db::FieldPut(2, Value("Musterstadt"));
   db::FieldPut(3, Value((i % 100000) * 1.25));
   db::FieldPut(4, Value(static_cast<int>(i % 1000)));
-  db::FieldPut(5, Value(Date::FromYmd(1950 + static_cast<int>(i % 60), 1 + static_cast<int>(i % 12), 1 + static_cast<int>(i % 28))));
+  db::FieldPut(5, Value(Date::FromYmd(1950 + static_cast<int>(i % 60), 1 + static_cast<int>(i % 12),
+                                      1 + static_cast<int>(i % 28))));
   db::FieldPut(6, Value(i % 2 == 0));
   db::FieldPut(7, Value("Bemerkung"));
 }
@@ -88,7 +89,9 @@ void Append(benchmark::State& state, bool shared, const std::string& name, uint3
   state.SetItemsProcessed(state.iterations() * n);
 }
 
-void BM_AppendExclusiveWithIndex(benchmark::State& state) { Append(state, false, "bench", Records()); }
+void BM_AppendExclusiveWithIndex(benchmark::State& state) {
+  Append(state, false, "bench", Records());
+}
 BENCHMARK(BM_AppendExclusiveWithIndex)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_AppendSharedWithLocks(benchmark::State& state) {

@@ -25,7 +25,12 @@ uint32_t Get32(std::string_view b, size_t at) {
 
 bool KnownVersion(uint8_t v) {
   switch (v) {
-    case 0x03: case 0x83: case 0x8B: case 0x30: case 0x31: case 0xF5:
+    case 0x03:
+    case 0x83:
+    case 0x8B:
+    case 0x30:
+    case 0x31:
+    case 0xF5:
       return true;
     default:
       return false;
@@ -93,7 +98,8 @@ DbfHeader ParseDbfHeader(std::string_view bytes, uint64_t fileSize, std::string_
   if (h.headerLength > fileSize)
     Damaged(fileName, "Kopflänge " + std::to_string(h.headerLength) + " größer als die Datei");
   if (bytes.size() < h.headerLength) Damaged(fileName, "Dateikopf unvollständig");
-  if (h.recordLength < 2) Damaged(fileName, "Satzlänge " + std::to_string(h.recordLength) + " zu klein");
+  if (h.recordLength < 2)
+    Damaged(fileName, "Satzlänge " + std::to_string(h.recordLength) + " zu klein");
 
   std::set<std::string> names;
   uint32_t offset = 1;
@@ -114,8 +120,7 @@ DbfHeader ParseDbfHeader(std::string_view bytes, uint64_t fileSize, std::string_
     std::string which = "Feld " + std::to_string(index);
     if (f.name.empty() || nameLen > 10) Damaged(fileName, which + ": ungültiger Feldname");
     for (size_t i = 0; i < f.name.size(); ++i) {
-      if (!ValidNameChar(f.name[i], i == 0))
-        Damaged(fileName, which + ": ungültiger Feldname");
+      if (!ValidNameChar(f.name[i], i == 0)) Damaged(fileName, which + ": ungültiger Feldname");
     }
     if (!names.insert(f.name).second) Damaged(fileName, "Feldname " + f.name + " doppelt");
     f.type = static_cast<char>(d[11]);
@@ -152,11 +157,23 @@ void NormalizeFieldDefinition(FieldInfo* f) {
   for (size_t i = 0; nameOk && i < f->name.size(); ++i) nameOk = ValidNameChar(f->name[i], i == 0);
   if (!nameOk) throw RuntimeError("ungültiger Feldname", "\"" + f->name + "\"");
   switch (f->type) {
-    case 'L': if (f->length == 0) f->length = 1; f->decimals = 0; break;
-    case 'D': if (f->length == 0) f->length = 8; f->decimals = 0; break;
-    case 'M': if (f->length == 0) f->length = 10; f->decimals = 0; break;
-    case 'C': f->decimals = 0; break;
-    default: break;
+    case 'L':
+      if (f->length == 0) f->length = 1;
+      f->decimals = 0;
+      break;
+    case 'D':
+      if (f->length == 0) f->length = 8;
+      f->decimals = 0;
+      break;
+    case 'M':
+      if (f->length == 0) f->length = 10;
+      f->decimals = 0;
+      break;
+    case 'C':
+      f->decimals = 0;
+      break;
+    default:
+      break;
   }
   std::string fault = FieldSizeFault(*f);
   if (!fault.empty()) throw RuntimeError("ungültige Felddefinition", f->name + ": " + fault);

@@ -31,7 +31,8 @@ int FormatNumber(double v, int width, int decimals, char* buf, size_t size) {
   static const double kScale[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
   if (decimals <= 9) {
     double scaled = v * kScale[decimals];
-    if (std::fabs(scaled) < 1e15 && scaled == std::nearbyint(scaled) && !(v == 0 && std::signbit(v))) {
+    if (std::fabs(scaled) < 1e15 && scaled == std::nearbyint(scaled) &&
+        !(v == 0 && std::signbit(v))) {
       long long units = static_cast<long long>(scaled);
       bool negative = units < 0;
       unsigned long long u = negative ? static_cast<unsigned long long>(-units) : units;
@@ -143,7 +144,8 @@ void DbfTable::Create(const std::string& hostPath, std::vector<FieldInfo> fields
   if (probe >= 0) {
     bool free = TryWriteLock(probe, kShareLockOffset, 1);
     ::close(probe);
-    if (!free) throw RuntimeError("Tabelle wird benutzt und kann nicht neu angelegt werden: " + hostPath);
+    if (!free)
+      throw RuntimeError("Tabelle wird benutzt und kann nicht neu angelegt werden: " + hostPath);
   }
   if (h.hasMemo()) DbtMemo::Create(MemoPathFor(hostPath));
   WriteWholeFile(hostPath, bytes);
@@ -269,7 +271,8 @@ void DbfTable::readRecords(uint32_t first, uint32_t count, std::string* out) {
   flushPending();
   const uint32_t len = header_.recordLength;
   if (first == 0 || first + static_cast<uint64_t>(count) - 1 > header_.recordCount)
-    throw RuntimeError("Satznummer außerhalb der Tabelle: " + path_, std::to_string(first + count - 1));
+    throw RuntimeError("Satznummer außerhalb der Tabelle: " + path_,
+                       std::to_string(first + count - 1));
   out->resize(static_cast<size_t>(count) * len);
   PreadExact(fd_, out->data(), out->size(),
              header_.headerLength + static_cast<uint64_t>(first - 1) * len, path_);
@@ -364,7 +367,8 @@ std::string DbfTable::blankRecord() const { return std::string(header_.recordLen
 
 Value DbfTable::decodeField(int index, std::string_view record) const {
   const FieldInfo& f = header_.fields[static_cast<size_t>(index)];
-  std::string_view raw = record.substr(static_cast<size_t>(f.offset), static_cast<size_t>(f.length));
+  std::string_view raw =
+      record.substr(static_cast<size_t>(f.offset), static_cast<size_t>(f.length));
   switch (f.type) {
     case 'C':
       return Value(std::string(raw));

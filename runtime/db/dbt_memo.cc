@@ -69,7 +69,8 @@ uint32_t DbtMemo::write(std::string_view text) {
   } release{fd_};
   unsigned char head[4];
   PreadExact(fd_, head, 4, 0, path_);
-  uint32_t next = head[0] | (head[1] << 8) | (head[2] << 16) | (static_cast<uint32_t>(head[3]) << 24);
+  uint32_t next =
+      head[0] | (head[1] << 8) | (head[2] << 16) | (static_cast<uint32_t>(head[3]) << 24);
   struct stat st;
   if (::fstat(fd_, &st) != 0) throw RuntimeError("Memodatei nicht lesbar: " + path_);
   // A stale or damaged counter must never point into existing memos.
@@ -84,9 +85,9 @@ uint32_t DbtMemo::write(std::string_view text) {
   body.resize(blocks * kBlockSize, '\0');
   PwriteAll(fd_, body.data(), body.size(), static_cast<uint64_t>(next) * kBlockSize, path_);
   uint32_t newNext = next + static_cast<uint32_t>(blocks);
-  unsigned char out[4] = {static_cast<unsigned char>(newNext), static_cast<unsigned char>(newNext >> 8),
-                          static_cast<unsigned char>(newNext >> 16),
-                          static_cast<unsigned char>(newNext >> 24)};
+  unsigned char out[4] = {
+      static_cast<unsigned char>(newNext), static_cast<unsigned char>(newNext >> 8),
+      static_cast<unsigned char>(newNext >> 16), static_cast<unsigned char>(newNext >> 24)};
   PwriteAll(fd_, out, 4, 0, path_);
   return next;
 }

@@ -12,7 +12,7 @@ namespace kalvento::rt::db {
 namespace {
 
 bool SetLock(int fd, short type, int64_t start, int64_t length, bool wait) {
-  struct flock fl{};
+  struct flock fl {};
   fl.l_type = type;
   fl.l_whence = SEEK_SET;
   fl.l_start = start;

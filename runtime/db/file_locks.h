@@ -7,8 +7,8 @@ namespace kalvento::rt::db {
 // Byte-range locks as other DBF/NTX programs place them: one byte per record far
 // past the data, so nobody ever reads a locked byte. Offsets are from the start of
 // the .dbf file.
-inline constexpr int64_t kLockBase = 1000000000;           // append/header lock
-inline constexpr int64_t kFileLockLength = 1000000000;     // FLock: base and every record byte
+inline constexpr int64_t kLockBase = 1000000000;        // append/header lock
+inline constexpr int64_t kFileLockLength = 1000000000;  // FLock: base and every record byte
 inline constexpr int64_t RecordLockOffset(uint32_t recNo) { return kLockBase + recNo; }
 // The byte that stands for "the table is open": shared opens hold a read lock on
 // it for as long as they stay open, an exclusive open a write lock. It lies far

@@ -48,7 +48,8 @@ void PwriteAll(int fd, const void* buf, size_t size, uint64_t offset, const std:
 
 uint64_t FileSize(int fd, const std::string& path) {
   struct stat st;
-  if (::fstat(fd, &st) != 0) throw RuntimeError("Datei nicht lesbar: " + path, std::strerror(errno));
+  if (::fstat(fd, &st) != 0)
+    throw RuntimeError("Datei nicht lesbar: " + path, std::strerror(errno));
   return static_cast<uint64_t>(st.st_size);
 }
 

@@ -25,7 +25,8 @@ void NotificationList::send(int kind) {
   std::vector<std::shared_ptr<Object>> now = clients_;
   for (const std::shared_ptr<Object>& client : now) {
     if (depth_ > 0) break;
-    if (auto* c = dynamic_cast<NotificationClient*>(client.get())) c->notify(kDbNotifyEvent, kind, Value());
+    if (auto* c = dynamic_cast<NotificationClient*>(client.get()))
+      c->notify(kDbNotifyEvent, kind, Value());
   }
 }
 

@@ -140,7 +140,8 @@ void DbCreateFrom(const Value& file, const Value& driver, const Value& structFil
 void DbCreate(const Value& file, const Value& structure, const Value& driver, const Value& newArea,
               const Value& alias) {
   std::string name = FileArg(file, "DbCreate");
-  if (!structure.isArray()) throw RuntimeError("data type error", "DbCreate erwartet eine Struktur");
+  if (!structure.isArray())
+    throw RuntimeError("data type error", "DbCreate erwartet eine Struktur");
   std::vector<FieldInfo> fields;
   for (const Value& row : structure.array()) {
     if (!row.isArray() || row.array().size() < 3)
@@ -159,9 +160,9 @@ void DbCreate(const Value& file, const Value& structure, const Value& driver, co
   OpenCreated(name, newArea, alias);
 }
 
-void _DbExport(const Value& file, const Value& fieldList, const Value& rest,
-               const Value& forBlock, const Value& whileBlock, const Value& next,
-               const Value& record, const Value& driver) {
+void _DbExport(const Value& file, const Value& fieldList, const Value& rest, const Value& forBlock,
+               const Value& whileBlock, const Value& next, const Value& record,
+               const Value& driver) {
   WorkArea& area = WorkAreas::ForThread().used("_DbExport");
   area.flush();
   std::string path = TableHostPath(FileArg(file, "_DbExport"), ".dbf");
@@ -183,7 +184,8 @@ void _DbExport(const Value& file, const Value& fieldList, const Value& rest,
   for (size_t i = 0; allFields && i < pick.size(); ++i) allFields = pick[i] == static_cast<int>(i);
   const bool scoped = IsTrue(rest) || forBlock.isBlock() || whileBlock.isBlock() ||
                       next.isNumber() || record.isNumber();
-  if (path == area.table().path()) throw RuntimeError("Tabelle kann nicht auf sich selbst kopiert werden", path);
+  if (path == area.table().path())
+    throw RuntimeError("Tabelle kann nicht auf sich selbst kopiert werden", path);
   DbfTable::Create(path, fields);
   DbfTable::OpenResult opened = DbfTable::Open(path, true, false);
   if (opened.busy) throw RuntimeError("Tabelle wird benutzt", path);
@@ -248,9 +250,11 @@ void DbImport(const Value& file) {
     in.readRecord(n, &rec);
     bool deleted = rec[0] == '*';
     if (deleted && Settings().deletedHidden) continue;
-    if (!area.append(true)) throw RuntimeError("Anhängen nicht möglich, Tabelle gesperrt", area.alias());
+    if (!area.append(true))
+      throw RuntimeError("Anhängen nicht möglich, Tabelle gesperrt", area.alias());
     for (auto [from, to] : map) {
-      Value v = Convert(in.decodeField(from, rec), area.table().fields()[static_cast<size_t>(to)].type);
+      Value v =
+          Convert(in.decodeField(from, rec), area.table().fields()[static_cast<size_t>(to)].type);
       if (!v.isNil()) area.fieldPut(to, v);
     }
     if (deleted) area.deleteRecord();
@@ -279,7 +283,8 @@ void RegisterStructureRoutines() {
     return Value();
   });
   RegisterRoutine("_DbExport", [arg](const Args& a) {
-    _DbExport(arg(a, 0), arg(a, 1), arg(a, 2), arg(a, 3), arg(a, 4), arg(a, 5), arg(a, 6), arg(a, 7));
+    _DbExport(arg(a, 0), arg(a, 1), arg(a, 2), arg(a, 3), arg(a, 4), arg(a, 5), arg(a, 6),
+              arg(a, 7));
     return Value();
   });
   RegisterRoutine("DbImport", [arg](const Args& a) {

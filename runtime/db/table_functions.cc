@@ -51,7 +51,8 @@ std::string AliasFrom(const std::string& hostPath) {
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   std::string alias;
   for (char c : name) {
-    bool ok = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    bool ok =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     alias.push_back(ok ? c : '_');
   }
   if (alias.empty() || (alias[0] >= '0' && alias[0] <= '9')) alias.insert(0, "_");
@@ -90,7 +91,8 @@ void DbUseArea(const Value& newArea, const Value& driver, const Value& file, con
     areas.netErr = true;
     return;
   }
-  std::string name = alias.isText() && !alias.text().empty() ? Upper(alias.text()) : AliasFrom(path);
+  std::string name =
+      alias.isText() && !alias.text().empty() ? Upper(alias.text()) : AliasFrom(path);
   if (areas.byAlias(name) != 0) throw RuntimeError("Alias bereits vergeben", name);
   areas.put(areas.current(),
             std::make_unique<WorkArea>(areas.current(), name, std::move(opened.table)));
@@ -122,7 +124,8 @@ void DbSelectArea(const Value& area) {
     areas.select(n == 0 ? areas.lowestFree() : static_cast<int>(n));
     return;
   }
-  if (!area.isText()) throw RuntimeError("data type error", "DbSelectArea erwartet Nummer oder Alias");
+  if (!area.isText())
+    throw RuntimeError("data type error", "DbSelectArea erwartet Nummer oder Alias");
   int found = areas.byAlias(area.text());
   if (found == 0) throw RuntimeError("Alias existiert nicht", area.text());
   areas.select(found);
@@ -187,8 +190,8 @@ Value DbStruct() {
   Array out;
   if (WorkArea* a = Areas().currentArea()) {
     for (const FieldInfo& f : a->table().fields())
-      out.push_back(Value(Array{Value(f.name), Value(std::string(1, f.type)), Value(f.length),
-                                Value(f.decimals)}));
+      out.push_back(Value(
+          Array{Value(f.name), Value(std::string(1, f.type)), Value(f.length), Value(f.decimals)}));
   }
   return Value(std::move(out));
 }
@@ -234,7 +237,9 @@ void DbGoto(const Value& record) {
   WorkArea& a = Areas().used("DbGoto");
   if (!record.isNumber()) throw RuntimeError("data type error", "DbGoto erwartet eine Satznummer");
   double n = record.number();
-  a.goTo(n < 1 || !std::isfinite(n) ? 0 : n > 4294967295.0 ? 0xFFFFFFFFu : static_cast<uint32_t>(n));
+  a.goTo(n < 1 || !std::isfinite(n) ? 0
+         : n > 4294967295.0         ? 0xFFFFFFFFu
+                                    : static_cast<uint32_t>(n));
 }
 
 void DbGoTop() { Areas().used("DbGoTop").goTop(); }
@@ -419,9 +424,18 @@ void RegisterTableRoutines() {
   reg("Used", [](const Args&) { return Value(Used()); });
   reg("Alias", [](const Args& a) { return Value(Alias(Arg(a, 0))); });
   reg("Select", [](const Args& a) { return Value(Select(Arg(a, 0))); });
-  reg("DbSelectArea", [](const Args& a) { DbSelectArea(Arg(a, 0)); return Value(); });
-  reg("DbCloseArea", [](const Args&) { DbCloseArea(); return Value(); });
-  reg("DbCloseAll", [](const Args&) { DbCloseAll(); return Value(); });
+  reg("DbSelectArea", [](const Args& a) {
+    DbSelectArea(Arg(a, 0));
+    return Value();
+  });
+  reg("DbCloseArea", [](const Args&) {
+    DbCloseArea();
+    return Value();
+  });
+  reg("DbCloseAll", [](const Args&) {
+    DbCloseAll();
+    return Value();
+  });
   reg("FieldPos", [](const Args& a) { return Value(FieldPos(TextArg(a, 0, "FieldPos"))); });
   reg("FieldGet", [](const Args& a) { return FieldGet(IntArg(a, 0, "FieldGet")); });
   reg("FieldPut", [](const Args& a) { return FieldPut(IntArg(a, 0, "FieldPut"), Arg(a, 1)); });
@@ -435,25 +449,67 @@ void RegisterTableRoutines() {
   reg("Eof", [](const Args&) { return Value(Eof()); });
   reg("Bof", [](const Args&) { return Value(Bof()); });
   reg("Found", [](const Args&) { return Value(Found()); });
-  reg("DbGoto", [](const Args& a) { DbGoto(Arg(a, 0)); return Value(); });
-  reg("DbGoTop", [](const Args&) { DbGoTop(); return Value(); });
-  reg("DbGoBottom", [](const Args&) { DbGoBottom(); return Value(); });
-  reg("DbSkip", [](const Args& a) { DbSkip(Arg(a, 0)); return Value(); });
-  reg("DbAppend", [](const Args& a) { DbAppend(Arg(a, 0)); return Value(); });
-  reg("DbDelete", [](const Args&) { DbDelete(); return Value(); });
-  reg("DbRecall", [](const Args&) { DbRecall(); return Value(); });
+  reg("DbGoto", [](const Args& a) {
+    DbGoto(Arg(a, 0));
+    return Value();
+  });
+  reg("DbGoTop", [](const Args&) {
+    DbGoTop();
+    return Value();
+  });
+  reg("DbGoBottom", [](const Args&) {
+    DbGoBottom();
+    return Value();
+  });
+  reg("DbSkip", [](const Args& a) {
+    DbSkip(Arg(a, 0));
+    return Value();
+  });
+  reg("DbAppend", [](const Args& a) {
+    DbAppend(Arg(a, 0));
+    return Value();
+  });
+  reg("DbDelete", [](const Args&) {
+    DbDelete();
+    return Value();
+  });
+  reg("DbRecall", [](const Args&) {
+    DbRecall();
+    return Value();
+  });
   reg("Deleted", [](const Args&) { return Value(Deleted()); });
   reg("RLock", [](const Args&) { return Value(RLock()); });
   reg("DbRLock", [](const Args& a) { return Value(DbRLock(Arg(a, 0))); });
-  reg("DbRUnlock", [](const Args& a) { DbRUnlock(Arg(a, 0)); return Value(); });
-  reg("DbUnlock", [](const Args&) { DbUnlock(); return Value(); });
-  reg("DbUnlockAll", [](const Args&) { DbUnlockAll(); return Value(); });
+  reg("DbRUnlock", [](const Args& a) {
+    DbRUnlock(Arg(a, 0));
+    return Value();
+  });
+  reg("DbUnlock", [](const Args&) {
+    DbUnlock();
+    return Value();
+  });
+  reg("DbUnlockAll", [](const Args&) {
+    DbUnlockAll();
+    return Value();
+  });
   reg("DbLocked", [](const Args& a) { return Value(DbLocked(Arg(a, 0))); });
   reg("FLock", [](const Args&) { return Value(FLock()); });
-  reg("DbCommit", [](const Args&) { DbCommit(); return Value(); });
-  reg("DbCommitAll", [](const Args&) { DbCommitAll(); return Value(); });
-  reg("OrdListAdd", [](const Args& a) { OrdListAdd(Arg(a, 0)); return Value(); });
-  reg("OrdListClear", [](const Args&) { OrdListClear(); return Value(); });
+  reg("DbCommit", [](const Args&) {
+    DbCommit();
+    return Value();
+  });
+  reg("DbCommitAll", [](const Args&) {
+    DbCommitAll();
+    return Value();
+  });
+  reg("OrdListAdd", [](const Args& a) {
+    OrdListAdd(Arg(a, 0));
+    return Value();
+  });
+  reg("OrdListClear", [](const Args&) {
+    OrdListClear();
+    return Value();
+  });
   reg("OrdSetFocus", [](const Args& a) { return Value(OrdSetFocus(Arg(a, 0))); });
   reg("OrdNumber", [](const Args&) { return Value(OrdNumber()); });
   reg("OrdCount", [](const Args&) { return Value(OrdCount()); });
@@ -466,11 +522,26 @@ void RegisterTableRoutines() {
     DbCreateIndex(Arg(a, 0), Arg(a, 1), Arg(a, 2), Arg(a, 3));
     return Value();
   });
-  reg("DbRegisterClient", [](const Args& a) { DbRegisterClient(Arg(a, 0)); return Value(); });
-  reg("DbDeRegisterClient", [](const Args& a) { DbDeRegisterClient(Arg(a, 0)); return Value(); });
-  reg("DbSuspendNotifications", [](const Args&) { DbSuspendNotifications(); return Value(); });
-  reg("DbResumeNotifications", [](const Args&) { DbResumeNotifications(); return Value(); });
-  reg("DbResetNotifications", [](const Args&) { DbResetNotifications(); return Value(); });
+  reg("DbRegisterClient", [](const Args& a) {
+    DbRegisterClient(Arg(a, 0));
+    return Value();
+  });
+  reg("DbDeRegisterClient", [](const Args& a) {
+    DbDeRegisterClient(Arg(a, 0));
+    return Value();
+  });
+  reg("DbSuspendNotifications", [](const Args&) {
+    DbSuspendNotifications();
+    return Value();
+  });
+  reg("DbResumeNotifications", [](const Args&) {
+    DbResumeNotifications();
+    return Value();
+  });
+  reg("DbResetNotifications", [](const Args&) {
+    DbResetNotifications();
+    return Value();
+  });
 }
 
 }  // namespace kalvento::rt::db

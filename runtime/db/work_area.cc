@@ -20,7 +20,9 @@ class WorkArea::View : public RecordSource {
       : table_(table), record_(record), recNo_(recNo) {}
   int fieldIndex(std::string_view name) const override { return table_.fieldIndex(name); }
   Value fieldValue(int index) const override { return table_.decodeField(index, record_); }
-  char fieldType(int index) const override { return table_.fields()[static_cast<size_t>(index)].type; }
+  char fieldType(int index) const override {
+    return table_.fields()[static_cast<size_t>(index)].type;
+  }
   int fieldLength(int index) const override {
     return table_.fields()[static_cast<size_t>(index)].length;
   }
@@ -69,7 +71,9 @@ std::string& WorkArea::rec() const {
   }
   return record_;
 }
-char WorkArea::fieldType(int index) const { return table_->fields()[static_cast<size_t>(index)].type; }
+char WorkArea::fieldType(int index) const {
+  return table_->fields()[static_cast<size_t>(index)].type;
+}
 int WorkArea::fieldLength(int index) const {
   return table_->fields()[static_cast<size_t>(index)].length;
 }
@@ -79,13 +83,15 @@ int WorkArea::fieldDecimals(int index) const {
 
 Value WorkArea::fieldGet(int index) const {
   if (index < 0 || index >= static_cast<int>(table_->fields().size()))
-    throw RuntimeError("Feldnummer außerhalb der Tabelle", alias_ + ": " + std::to_string(index + 1));
+    throw RuntimeError("Feldnummer außerhalb der Tabelle",
+                       alias_ + ": " + std::to_string(index + 1));
   return table_->decodeField(index, rec());
 }
 
 void WorkArea::fieldPut(int index, const Value& value) {
   if (index < 0 || index >= static_cast<int>(table_->fields().size()))
-    throw RuntimeError("Feldnummer außerhalb der Tabelle", alias_ + ": " + std::to_string(index + 1));
+    throw RuntimeError("Feldnummer außerhalb der Tabelle",
+                       alias_ + ": " + std::to_string(index + 1));
   if (eof_) throw RuntimeError("Schreiben am Dateiende nicht möglich", alias_);
   if (!table_->exclusive() && !locked(recNo_))
     throw RuntimeError("Satz nicht gesperrt",
@@ -110,7 +116,8 @@ std::vector<std::string> WorkArea::keysOf(std::string_view record, uint32_t recN
   std::vector<std::string> keys;
   keys.reserve(orders_.size());
   View view(*table_, record, recNo);
-  for (const IndexOrder& o : orders_) keys.push_back(EncodeKey(o.expression.Evaluate(view), o.spec));
+  for (const IndexOrder& o : orders_)
+    keys.push_back(EncodeKey(o.expression.Evaluate(view), o.spec));
   return keys;
 }
 
@@ -400,7 +407,8 @@ void WorkArea::deleteRecord() {
     record_[0] = '*';
     flagChanged_ = true;
   } else {
-    std::vector<std::string> before = orders_.empty() ? std::vector<std::string>() : keysOf(record_, recNo_);
+    std::vector<std::string> before =
+        orders_.empty() ? std::vector<std::string>() : keysOf(record_, recNo_);
     record_[0] = '*';
     table_->writeDeletedFlag(recNo_, true);
     if (!orders_.empty()) {
@@ -425,7 +433,8 @@ void WorkArea::recall() {
     record_[0] = ' ';
     flagChanged_ = true;
   } else {
-    std::vector<std::string> before = orders_.empty() ? std::vector<std::string>() : keysOf(record_, recNo_);
+    std::vector<std::string> before =
+        orders_.empty() ? std::vector<std::string>() : keysOf(record_, recNo_);
     record_[0] = ' ';
     table_->writeDeletedFlag(recNo_, false);
     if (!orders_.empty()) {

@@ -87,7 +87,7 @@ class WorkArea : public RecordSource {
   void deleteRecord();
   void recall();
 
-  bool rlock();  // current record, releasing the area's other locks first
+  bool rlock();              // current record, releasing the area's other locks first
   bool dbRLock(uint32_t n);  // adds a lock
   void dbRUnlock(uint32_t n);
   void unlockAll();
@@ -124,7 +124,9 @@ class WorkArea : public RecordSource {
   void skipHiddenForward();
   void skipHiddenBackward();
   // Index-order positioning.
-  IndexOrder* focusOrder() { return focus_ == 0 ? nullptr : &orders_[static_cast<size_t>(focus_ - 1)]; }
+  IndexOrder* focusOrder() {
+    return focus_ == 0 ? nullptr : &orders_[static_cast<size_t>(focus_ - 1)];
+  }
   void syncCursor(IndexOrder& order);
   void loadFromCursor(IndexOrder& order);
   void stepNatural(int direction);

@@ -55,7 +55,9 @@ int WorkAreas::lowestFree() const {
   return n;
 }
 
-void WorkAreas::put(int number, std::unique_ptr<WorkArea> area) { areas_[number] = std::move(area); }
+void WorkAreas::put(int number, std::unique_ptr<WorkArea> area) {
+  areas_[number] = std::move(area);
+}
 
 void WorkAreas::close(int number) {
   auto it = areas_.find(number);

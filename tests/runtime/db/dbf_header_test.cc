@@ -32,8 +32,8 @@ TEST(DbfHeader, BuildsAndParsesEveryFieldKind) {
               {"FLAG", 'L', 1, 0, 0},   {"DAY", 'D', 8, 0, 0},  {"NOTES", 'M', 10, 0, 0}};
   h.year = 2026;
   std::string bytes = BuildDbfHeader(&h);
-  EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x83);   // memo present
-  EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 126);    // 2026 - 1900
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x83);    // memo present
+  EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 126);     // 2026 - 1900
   EXPECT_EQ(bytes.size(), 32u + 6 * 32 + 2);                // 0x0D 0x00 terminator
   EXPECT_EQ(bytes[32 + 16], static_cast<char>(300 % 256));  // long C: low byte ...
   EXPECT_EQ(bytes[32 + 17], static_cast<char>(300 / 256));  // ... high byte in decimals
@@ -69,7 +69,8 @@ TEST(DbfHeader, DamagedHeadersNameTheFileAndTheFault) {
       {"truncated", [](std::string& b) { b.resize(20); }, "kürzer als 32"},
       {"unknown version", [](std::string& b) { b[0] = 0x42; }, "Versionskennung 0x42"},
       {"header length too small", [](std::string& b) { Put16(b, 8, 40); }, "Kopflänge 40"},
-      {"header length past the end", [](std::string& b) { Put16(b, 8, 60000); }, "größer als die Datei"},
+      {"header length past the end", [](std::string& b) { Put16(b, 8, 60000); },
+       "größer als die Datei"},
       {"record length wrong", [](std::string& b) { Put16(b, 10, 5); }, "Satzlänge 5"},
       {"count beyond size", [](std::string& b) { b[4] = 100; }, "übersteigt die Dateigröße"},
       {"count overflow", [](std::string& b) { b[4] = b[5] = b[6] = b[7] = '\xFF'; }, "übersteigt"},
@@ -77,7 +78,12 @@ TEST(DbfHeader, DamagedHeadersNameTheFileAndTheFault) {
       {"bad type", [](std::string& b) { b[32 + 11] = 'Q'; }, "Feldtyp 'Q'"},
       {"empty name", [](std::string& b) { b[32] = '\0'; }, "ungültiger Feldname"},
       {"duplicate name", [](std::string& b) { std::memcpy(&b[64], "NAME\0\0", 6); }, "doppelt"},
-      {"zero length", [](std::string& b) { b[32 + 16] = 0; b[32 + 17] = 0; }, "Länge"},
+      {"zero length",
+       [](std::string& b) {
+         b[32 + 16] = 0;
+         b[32 + 17] = 0;
+       },
+       "Länge"},
       {"date length", [](std::string& b) { b[96 + 16] = 9; }, "Länge muss 8"},
       {"decimals too many", [](std::string& b) { b[64 + 17] = 7; }, "Dezimalstellen"},
   };

@@ -58,7 +58,8 @@ TEST_F(DbfToolTest, ListIndexSeekAndCheck) {
   ASSERT_EQ(made.status, 0) << made.out;
   EXPECT_EQ(Tool("list " + table_ + " --index " + dir_.file("byn.ntx") + " --deleted").out,
             "NAME,N,DELETED\n\"b,c\",-1.5,\n\"a\"\"q\",-0.5,\nc,0.5,*\n");
-  EXPECT_EQ(Tool("seek " + table_ + " " + dir_.file("byn") + " -0.5").out, "NAME,N\n\"a\"\"q\",-0.5\n");
+  EXPECT_EQ(Tool("seek " + table_ + " " + dir_.file("byn") + " -0.5").out,
+            "NAME,N\n\"a\"\"q\",-0.5\n");
   EXPECT_EQ(Tool("seek " + table_ + " " + dir_.file("byn") + " 7").status, 1);
   Result ok = Tool("check " + table_ + " " + dir_.file("byn"));
   EXPECT_EQ(ok.status, 0) << ok.out;

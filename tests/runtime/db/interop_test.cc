@@ -128,7 +128,8 @@ t = dbf.Table(sys.argv[1] + '/long.dbf', 'text C(300); n N(3,0)', dbf_type='clp'
 t.open(dbf.READ_WRITE)
 t.append(('L' * 299 + 'R', 7))
 t.close()
-)", dir.path(), &status);
+)",
+                              dir.path(), &status);
   ASSERT_EQ(status, 0) << out;
 
   DbUseArea(Value(), Value(), Value(dir.file("memo")));

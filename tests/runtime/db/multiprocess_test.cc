@@ -1,7 +1,6 @@
 // Several processes on one table: each forked child is another user.
-#include <signal.h>
-
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cstdio>
 #include <fstream>
@@ -15,8 +14,8 @@
 namespace kalvento::rt::db {
 namespace {
 
-using testing::RunChild;
 using testing::Row;
+using testing::RunChild;
 using testing::Signal;
 using testing::Structure;
 using testing::TempDir;

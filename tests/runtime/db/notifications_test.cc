@@ -46,8 +46,10 @@ TEST_F(NotificationsTest, KindsBeforeAndAfterEachMovement) {
   DbGoBottom();
   DbAppend();
   using P = std::pair<int, double>;
-  EXPECT_EQ(client_->log, (std::vector<P>{{8, 1}, {9, 2}, {8, 2}, {10, 3}, {8, 3}, {10, 1},
-                                          {8, 1}, {10, 3}, {8, 3}, {11, 4}}));
+  EXPECT_EQ(
+      client_->log,
+      (std::vector<P>{
+          {8, 1}, {9, 2}, {8, 2}, {10, 3}, {8, 3}, {10, 1}, {8, 1}, {10, 3}, {8, 3}, {11, 4}}));
   client_->log.clear();
   DbDelete();
   DbRecall();

@@ -95,7 +95,7 @@ TEST(Table, FieldAccessByNameAndPosition) {
   EXPECT_THROW(FieldPut(9, Value("x")), RuntimeError);
   EXPECT_THROW(FieldPut(3, Value("text into a number")), RuntimeError);
   EXPECT_THROW(FieldPut(3, Value(123456789.0)), RuntimeError);  // would not fit N(10,2)
-  EXPECT_EQ(FieldGet(3), Value(0.0));  // nothing half-written
+  EXPECT_EQ(FieldGet(3), Value(0.0));                           // nothing half-written
 }
 
 TEST(Table, NavigationAndEndMarkers) {

@@ -121,6 +121,7 @@ TEST(NtxFixtureTest, ReadsTheHeader) {
   EXPECT_EQ(ntx->keySize(), 10);
   EXPECT_EQ(ntx->keyDecimals(), 0);
   EXPECT_FALSE(ntx->unique());
+  EXPECT_FALSE(ntx->descending());
   EXPECT_EQ(ntx->version(), 1);
   EXPECT_EQ(ntx->keySpec().type, '?');
 }
