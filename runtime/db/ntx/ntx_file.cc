@@ -35,6 +35,7 @@ const std::string& NtxFile::condition() const { return impl_->header_.condition;
 int NtxFile::keySize() const { return impl_->header_.keySize; }
 int NtxFile::keyDecimals() const { return impl_->header_.keyDecimals; }
 bool NtxFile::unique() const { return impl_->header_.unique; }
+bool NtxFile::descending() const { return impl_->header_.descending; }
 const KeySpec& NtxFile::keySpec() const { return impl_->spec_; }
 void NtxFile::setKeyType(char type) { impl_->spec_.type = type; }
 bool NtxFile::eof() const { return impl_->eof_; }

@@ -104,6 +104,9 @@ class NtxFile {
   int keySize() const;
   int keyDecimals() const;
   bool unique() const;
+  // The descending flag some later writers set in the header. This class
+  // always walks in ascending key order; a caller may refuse such a file.
+  bool descending() const;
   // The key spec; type is '?' for an opened file until setKeyType.
   const KeySpec& keySpec() const;
   void setKeyType(char type);
