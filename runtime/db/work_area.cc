@@ -505,7 +505,8 @@ void WorkArea::ordListAdd(const std::string& hostPath) {
   mode.shared = !table_->exclusive();
   std::unique_ptr<NtxFile> file = NtxFile::Open(hostPath, mode);
   Expression expression = Expression::Parse(file->expression());
-  View blank(*table_, table_->blankRecord(), table_->recordCount() + 1);
+  const std::string blankRecord = table_->blankRecord();
+  View blank(*table_, blankRecord, table_->recordCount() + 1);
   Value sample = expression.Evaluate(blank);
   char type = sample.typeLetter();
   if (type != 'C' && type != 'N' && type != 'D' && type != 'L')
@@ -562,7 +563,7 @@ void WorkArea::ordCreate(const std::string& hostPath, const std::string& text, b
   } else {
     record = table_->blankRecord();
   }
-  spec = DeriveKeySpec(expression, View(*table_, record, count > 0 ? 1 : 1));
+  spec = DeriveKeySpec(expression, View(*table_, record, 1));
   std::vector<KeyEntry> entries;
   entries.reserve(count);
   for (uint32_t n = 1; n <= count; ++n) {
