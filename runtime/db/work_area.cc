@@ -96,14 +96,11 @@ void WorkArea::fieldPut(int index, const Value& value) {
   if (!table_->exclusive() && !locked(recNo_))
     throw RuntimeError("Satz nicht gesperrt",
                        alias_ + ": Satz " + std::to_string(recNo_) + " vor dem Schreiben sperren");
-  std::string before = rec();
+  rec();
   markDirty();
-  try {
-    table_->encodeField(index, value, &record_);
-  } catch (...) {
-    record_ = before;
-    throw;
-  }
+  // encodeField checks and formats the value before it touches the record, so a
+  // refused value leaves the record as it was.
+  table_->encodeField(index, value, &record_);
 }
 
 void WorkArea::markDirty() {
@@ -171,7 +168,7 @@ void WorkArea::load(uint32_t n) {
 }
 
 void WorkArea::toEof() {
-  record_ = table_->blankRecord();
+  record_.assign(table_->recordLength(), ' ');
   stale_ = false;
   recNo_ = table_->recordCount() + 1;
   eof_ = true;
@@ -372,7 +369,7 @@ bool WorkArea::append(bool releaseLocks) {
   flush();
   if (table_->exclusive()) {
     if (releaseLocks) locks_.clear();
-    record_ = table_->blankRecord();
+    record_.assign(table_->recordLength(), ' ');
     stale_ = false;
     recNo_ = table_->recordCount() + 1;
     pendingAppend_ = true;
@@ -385,7 +382,7 @@ bool WorkArea::append(bool releaseLocks) {
     if (n == 0) return false;  // the append lock stayed with another user
     table_->lockRecord(n);
     locks_.insert(n);
-    record_ = table_->blankRecord();
+    record_.assign(table_->recordLength(), ' ');
     stale_ = false;
     recNo_ = n;
   }
