@@ -10,13 +10,12 @@
 
 #include "runtime/db/ntx/ntx_file.h"
 #include "runtime/runtime_error.h"
+#include "tests/runtime/db/ntx/temp_files.h"
 
 namespace kalvento::rt::db {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "ntx_file_" + std::to_string(::getpid()) + "_" + name + ".ntx";
-}
+std::string TempPath(const std::string& name) { return TestFile("file_" + name + ".ntx"); }
 
 std::string Key(int n, int size = 8) {
   char buf[32];

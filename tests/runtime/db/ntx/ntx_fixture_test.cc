@@ -11,6 +11,7 @@
 
 #include "runtime/db/ntx/ntx_file.h"
 #include "runtime/runtime_error.h"
+#include "tests/runtime/db/ntx/temp_files.h"
 
 namespace kalvento::rt::db {
 namespace {
@@ -86,9 +87,7 @@ class FixtureFile {
   std::vector<uint8_t> bytes_;
 };
 
-std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "ntx_fixture_" + std::to_string(::getpid()) + "_" + name;
-}
+std::string TempPath(const std::string& name) { return TestFile("fixture_" + name + ".ntx"); }
 
 std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
   std::string path = TempPath(name);

@@ -7,13 +7,12 @@
 
 #include "runtime/db/ntx/ntx_file.h"
 #include "runtime/runtime_error.h"
+#include "tests/runtime/db/ntx/temp_files.h"
 
 namespace kalvento::rt::db {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return ::testing::TempDir() + "ntx_shared_" + std::to_string(::getpid()) + "_" + name + ".ntx";
-}
+std::string TempPath(const std::string& name) { return TestFile("shared_" + name + ".ntx"); }
 
 std::string Key(int n) {
   char buf[16];
