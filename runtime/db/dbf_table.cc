@@ -239,10 +239,10 @@ void DbfTable::writeDeletedFlag(uint32_t n, bool deleted) {
 
 uint32_t DbfTable::appendRecord(std::string_view record) {
   if (readOnly_) throw RuntimeError("Tabelle ist nur zum Lesen geöffnet: " + path_);
-  if (exclusive_ || fileLocked_) return appendUnderLock(record);
+  if (exclusive_ || fileLocked_) return appendUnderLock(record, false);
   WaitWriteLock(fd_, kLockBase, 1);
   HeaderLockRelease release{fd_};
-  return appendUnderLock(record);
+  return appendUnderLock(record, false);
 }
 
 bool DbfTable::mapped(uint64_t end) {
@@ -292,7 +292,7 @@ void DbfTable::appendRecords(std::string_view records, uint32_t count) {
 
 uint32_t DbfTable::tryAppendRecord(std::string_view record) {
   if (readOnly_) throw RuntimeError("Tabelle ist nur zum Lesen geöffnet: " + path_);
-  if (exclusive_ || fileLocked_) return appendUnderLock(record);
+  if (exclusive_ || fileLocked_) return appendUnderLock(record, true);
   Clock& clock = CurrentClock();
   const Clock::TimePoint deadline = clock.now() + kAppendLockPatience;
   while (!TryWriteLock(fd_, kLockBase, 1)) {
@@ -301,10 +301,10 @@ uint32_t DbfTable::tryAppendRecord(std::string_view record) {
     clock.sleepFor(Clock::Duration(1));
   }
   HeaderLockRelease release{fd_};
-  return appendUnderLock(record);
+  return appendUnderLock(record, true);
 }
 
-uint32_t DbfTable::appendUnderLock(std::string_view record) {
+uint32_t DbfTable::appendUnderLock(std::string_view record, bool lockNewRecord) {
   const uint32_t len = header_.recordLength;
   if (exclusive_) {
     // Nobody else sees the file: appends collect and go out in one write.
@@ -317,6 +317,9 @@ uint32_t DbfTable::appendUnderLock(std::string_view record) {
   }
   readCount();
   uint32_t n = header_.recordCount + 1;
+  // Locked while nobody else can see it yet; a lock someone holds on a number
+  // past the end (rare) makes the append fail rather than share the record.
+  if (lockNewRecord && !lockRecord(n)) return 0;
   std::string buf(record.substr(0, len));
   buf.push_back(0x1A);
   PwriteAll(fd_, buf.data(), buf.size(), header_.headerLength + static_cast<uint64_t>(n - 1) * len,

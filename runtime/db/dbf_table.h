@@ -66,6 +66,9 @@ class DbfTable {
   uint32_t appendRecord(std::string_view record);
   // As appendRecord, but gives up after two seconds (through the runtime clock)
   // and returns 0 when another user keeps the append lock (e.g. by a file lock).
+  // On a shared table the new record comes back locked: its lock is taken
+  // before the new count is written, so no other user can take the record
+  // between the append and the appender's first write to it.
   uint32_t tryAppendRecord(std::string_view record);
   // Reads records first ... first+count-1 in one transfer.
   void readRecords(uint32_t first, uint32_t count, std::string* out);
@@ -94,7 +97,7 @@ class DbfTable {
   DbfTable() = default;
   void writeCount();
   void writeDate();
-  uint32_t appendUnderLock(std::string_view record);
+  uint32_t appendUnderLock(std::string_view record, bool lockNewRecord);
   void flushPending();
   void readCount();
   std::string path_;

@@ -380,8 +380,7 @@ bool WorkArea::append(bool releaseLocks) {
     }
     uint32_t n = table_->tryAppendRecord(table_->blankRecord());
     if (n == 0) return false;  // the append lock stayed with another user
-    table_->lockRecord(n);
-    locks_.insert(n);
+    locks_.insert(n);  // tryAppendRecord took the new record's lock
     record_.assign(table_->recordLength(), ' ');
     stale_ = false;
     recNo_ = n;
