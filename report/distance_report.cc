@@ -174,14 +174,19 @@ void AppendDistanceBody(std::string& out) {
   out += kCrlf;
 }
 
+void BuildReportTexts(ReportTexts* texts) {
+  texts->neighbourHtml.clear();
+  texts->neighbourHtml.reserve(kTextReserve);
+  AppendHeaderBlock(texts->neighbourHtml);
+  texts->distanceHtml.reserve(kTextReserve);
+  texts->distanceHtml = texts->neighbourHtml;
+  AppendNeighbourBody(texts->neighbourHtml, BuildNeighbourTable());
+  AppendDistanceBody(texts->distanceHtml);
+}
+
 ReportTexts BuildReportTexts() {
   ReportTexts texts;
-  texts.neighbourHtml.reserve(kTextReserve);
-  AppendHeaderBlock(texts.neighbourHtml);
-  texts.distanceHtml.reserve(kTextReserve);
-  texts.distanceHtml = texts.neighbourHtml;
-  AppendNeighbourBody(texts.neighbourHtml, BuildNeighbourTable());
-  AppendDistanceBody(texts.distanceHtml);
+  BuildReportTexts(&texts);
   return texts;
 }
 

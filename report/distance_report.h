@@ -26,5 +26,7 @@ struct ReportTexts {
   std::string distanceHtml;   // Roulb.html
 };
 ReportTexts BuildReportTexts();
+// Refills `texts`, keeping the capacity the strings already have.
+void BuildReportTexts(ReportTexts* texts);
 
 }  // namespace kalvento::report
