@@ -457,6 +457,9 @@ bool WorkArea::rlock() {
 }
 
 bool WorkArea::dbRLock(uint32_t n) {
+  // No record to lock: the end-of-file number is the next append's, and holding
+  // it would make every other user's append fail.
+  if (n == 0 || n > lastRec()) return false;
   if (locked(n)) {
     locks_.insert(n);
     return true;

@@ -90,6 +90,25 @@ TEST(Locking, RLockReleasesTheAreasOtherLocksDbRLockAddsOne) {
   EXPECT_TRUE(DbRLock(Value(2)));
 }
 
+TEST(Locking, ThereIsNoLockOfARecordBeyondTheTable) {
+  TempDir dir;
+  MakeTable(dir, 2);
+  Open(dir, 1, "A");
+  Open(dir, 2, "B");
+  DbSelectArea(Value(1));
+  DbGoBottom();
+  DbSkip();
+  ASSERT_TRUE(Eof());
+  EXPECT_FALSE(RLock());
+  EXPECT_FALSE(DbRLock(Value(RecNo())));
+  EXPECT_FALSE(DbRLock(Value(0)));
+  EXPECT_FALSE(DbLocked());
+  DbSelectArea(Value(2));
+  DbAppend(Value(1));  // takes the number the end of file stood for
+  EXPECT_FALSE(NetErr());
+  EXPECT_EQ(RecNo(), 3);
+}
+
 TEST(Locking, ClosingOneAreaKeepsTheOtherAreasLocks) {
   TempDir dir;
   MakeTable(dir, 2);
