@@ -21,7 +21,9 @@
 namespace kalvento::rt::db {
 namespace {
 
-constexpr Clock::Duration kAppendLockPatience{2000};
+// Long enough for other appenders, who hold the append lock for microseconds;
+// short, because callers retry a failed append on their own half-second rhythm.
+constexpr Clock::Duration kAppendLockPatience{100};
 constexpr size_t kPendingBytes = 256 * 1024;
 
 // The number right-aligned in `width` with `decimals` places, as "%*.*f" writes
