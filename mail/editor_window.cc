@@ -67,6 +67,7 @@ std::string Modaldialog_FM(const std::string& cString, const std::string& cTitle
   }
   w.dialog->setModalState(kModalNone);
 
+  DropCloseEvents(w);
   w.dialog->destroy();
   if (oldFocus) SetAppFocus(oldFocus);
   return LTrim(*working);

@@ -32,6 +32,7 @@ std::string Modaldialog_ml(const std::string& cString, const std::string& cTitle
     rt::Sleep(kMessageWindowPause);
   }
 
+  DropCloseEvents(w);
   w.dialog->destroy();
   if (oldFocus) SetAppFocus(oldFocus);
   return LTrim(*working);

@@ -23,6 +23,17 @@ std::string LTrim(std::string_view text) {
   return std::string(text.substr(i));
 }
 
+void DropCloseEvents(const TextWindow& w) {
+  const rt::ui::XbpPart* window = w.dialog.get();
+  rt::ui::DropAppEvents([window](int event, const rt::ui::XbpPart* to) {
+    if (event != rt::ui::kEventClose) return false;
+    for (std::shared_ptr<rt::ui::XbpPart> p; to; to = (p = to->setParent()).get()) {
+      if (to == window) return true;
+    }
+    return false;
+  });
+}
+
 TextWindow BuildTextWindow(std::shared_ptr<std::string> working, const std::string& title,
                            std::shared_ptr<rt::ui::XbpPart> owner, int nXsize, int nYsize,
                            const std::function<void()>& beforeView) {

@@ -30,6 +30,12 @@ TextWindow BuildTextWindow(std::shared_ptr<std::string> working, const std::stri
                            std::shared_ptr<rt::ui::XbpPart> owner, int nXsize, int nYsize,
                            const std::function<void()>& beforeView);
 
+// Drops the close events still queued for the window or a part of it (its
+// close box, or OK and Esc pressed once more before the loop ended). The
+// window is going; left queued, such a close would end the next loop that
+// runs, the dispatcher's or the next message window's.
+void DropCloseEvents(const TextWindow& w);
+
 // The text without its leading blanks.
 std::string LTrim(std::string_view text);
 

@@ -66,6 +66,13 @@ size_t PendingAppEvents() { return Queue().size(); }
 
 void ClearAppEvents() { Queue().clear(); }
 
+void DropAppEvents(const std::function<bool(int event, const XbpPart* addressee)>& which) {
+  auto& q = Queue();
+  for (auto it = q.begin(); it != q.end();) {
+    it = which(it->event, it->addressee.get()) ? q.erase(it) : it + 1;
+  }
+}
+
 std::optional<int> TakeKeyEvent() {
   ProcessPendingWindowEvents();
   auto& q = Queue();

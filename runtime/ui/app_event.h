@@ -34,6 +34,9 @@ int AppEvent(Value& mp1, Value& mp2, std::shared_ptr<XbpPart>& addressee,
 size_t PendingAppEvents();
 void ClearAppEvents();
 
+// Takes the events for which `which` holds out of the queue, unhandled.
+void DropAppEvents(const std::function<bool(int event, const XbpPart* addressee)>& which);
+
 // Takes the first keyboard event out of the queue, leaving other events in
 // place, and gives its key code. An event whose code is itself a key code
 // (below the event base, as PostAppEvent(65570) gives) counts as a key too.

@@ -19,6 +19,16 @@ class MessageWindowTest : public testing::WindowTest {
     }
     return nullptr;
   }
+  // The codes of the events still queued, taken out.
+  static std::vector<int> Leftover() {
+    std::vector<int> codes;
+    while (rt::ui::PendingAppEvents() > 0) {
+      rt::Value mp1, mp2;
+      std::shared_ptr<rt::ui::XbpPart> to;
+      codes.push_back(rt::ui::AppEvent(mp1, mp2, to));
+    }
+    return codes;
+  }
 };
 
 TEST_F(MessageWindowTest, WithoutModalItStaysTenSecondsAndHandlesNoEvent) {
@@ -66,6 +76,24 @@ TEST_F(MessageWindowTest, ModalItEndsOnTheCloseBoxAndEscIsNoKeyOfItsOwn) {
   });
   EXPECT_EQ(Modaldialog_ml("Probleme beim Senden!", "Abschluss-Meldung:", rt::ui::SetAppWindow(), 500, 500, true),
             "Probleme beim Senden!");
+}
+
+// A close left queued for a window that is gone would end the next loop
+// (the dispatcher's, or the closing message's) at once.
+TEST_F(MessageWindowTest, NoCloseOutlivesTheWindow) {
+  clock_.setOnSleep([](Clock::Duration d) {
+    if (d == Clock::Duration(10000)) OpenWindow()->widget()->close();
+  });
+  Modaldialog_ml("Mail", "Diese Mail wird jetzt gesendet:", rt::ui::SetAppWindow(), 800, 600);
+  EXPECT_EQ(Leftover(), std::vector<int>{});
+
+  clock_.setOnSleep(nullptr);
+  WhileOpen([] {
+    QTest::mouseClick(OkButton()->widget(), Qt::LeftButton);
+    OpenWindow()->widget()->close();  // before the loop has taken the click
+  });
+  Modaldialog_ml("Fertig", "Abschluss-Meldung:", rt::ui::SetAppWindow(), 400, 400, true);
+  EXPECT_EQ(Leftover(), std::vector<int>{});
 }
 
 }  // namespace
