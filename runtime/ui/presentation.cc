@@ -20,6 +20,8 @@ std::optional<QFont> FontFromText(std::string_view text) {
     font.setFamily(family);
     return font;
   }
+  // A size of more digits than any font has is no size (and would overflow).
+  if (digits - i > 4) return std::nullopt;
   int points = std::stoi(std::string(text.substr(i, digits - i)));
   if (points <= 0) return std::nullopt;
   std::string_view face = text.substr(digits);

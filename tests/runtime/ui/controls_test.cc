@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "runtime/ui/presentation.h"
 #include "runtime/ui/xbp_3state.h"
 #include "runtime/ui/xbp_check_box.h"
 #include "runtime/ui/xbp_list_box.h"
@@ -87,6 +88,13 @@ TEST_F(ControlsTest, ValidateRunsTheValidationBlock) {
   EXPECT_FALSE(sle->validate());
   sle->setData(Value("gut"));
   EXPECT_TRUE(sle->validate());
+}
+
+TEST(FontTextTest, TextsThatNameNoFontGiveNone) {
+  for (const char* text : {"", "  ", "0.Arial", "99999999999.Arial"}) {
+    EXPECT_EQ(FontFromText(text), std::nullopt) << text;
+  }
+  EXPECT_EQ(FontFromText("8.Courier")->pointSize(), 8);
 }
 
 TEST_F(ControlsTest, FontAndCaptionsComeFromTheSystemsNotation) {
