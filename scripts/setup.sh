@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libcurl4-openssl-dev
+  qt6-base-dev fonts-dejavu-core libcurl4-openssl-dev
   python3 python3-dbf python3-dbfread
 )
 missing=()
